@@ -1,0 +1,394 @@
+#include "core/Files.h"
+
+#include "core/CaseFold.h"
+#include "core/Errors.h"
+#include "core/FileStream.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace velbrin {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Folded names of the files of each directory asked about, with the identity
+// and modification time of the directory when they were read.
+class DirectoryNames {
+public:
+    bool Contains(const std::string& dir, const std::string& name)
+    {
+        struct stat info {};
+        if (::stat(DirOrDot(dir).c_str(), &info) != 0)
+            return false;
+        Entry& entry = m_dirs[dir];
+        if (!entry.valid || entry.dev != info.st_dev || entry.ino != info.st_ino
+            || entry.mtime.tv_sec != info.st_mtim.tv_sec || entry.mtime.tv_nsec != info.st_mtim.tv_nsec)
+            Scan(dir, entry, info);
+        auto it = entry.names.find(UpperCase(name));
+        return it != entry.names.end() && it->second > 0;
+    }
+
+    void Note(const std::string& dir, const std::string& name, int delta)
+    {
+        auto it = m_dirs.find(dir);
+        if (it == m_dirs.end() || !it->second.valid)
+            return;
+        struct stat info {};
+        if (::stat(DirOrDot(dir).c_str(), &info) != 0) {
+            m_dirs.erase(it);
+            return;
+        }
+        Entry& entry = it->second;
+        int& count = entry.names[UpperCase(name)];
+        count = std::max(0, count + delta);
+        entry.mtime = info.st_mtim;
+    }
+
+private:
+    struct Entry {
+        bool valid = false;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        timespec mtime{};
+        std::unordered_map<std::string, int> names;
+    };
+
+    static std::string DirOrDot(const std::string& dir) { return dir.empty() ? std::string(".") : dir; }
+
+    static void Scan(const std::string& dir, Entry& entry, const struct stat& info)
+    {
+        entry.names.clear();
+        entry.valid = true;
+        entry.dev = info.st_dev;
+        entry.ino = info.st_ino;
+        entry.mtime = info.st_mtim;
+        DIR* handle = ::opendir(DirOrDot(dir).c_str());
+        if (!handle)
+            return;
+        while (dirent* item = ::readdir(handle)) {
+            std::string_view name = item->d_name;
+            if (name != "." && name != "..")
+                ++entry.names[UpperCase(name)];
+        }
+        ::closedir(handle);
+    }
+
+    std::unordered_map<std::string, Entry> m_dirs;
+};
+
+DirectoryNames& Names()
+{
+    static DirectoryNames names;
+    return names;
+}
+
+bool StatIs(const std::string& path, mode_t kind)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
+}
+
+} // namespace
+
+bool FileExists(const std::string& fileName)
+{
+    return !fileName.empty() && StatIs(fileName, S_IFREG);
+}
+
+bool DirectoryExists(const std::string& dirName)
+{
+    return !dirName.empty() && StatIs(dirName, S_IFDIR);
+}
+
+bool FileExistsNoCase(const std::string& fileName)
+{
+    struct stat info {};
+    if (::lstat(fileName.c_str(), &info) == 0)
+        return true;
+    return Names().Contains(ExtractFilePath(fileName), ExtractFileName(fileName));
+}
+
+void NoteFileCreated(const std::string& fileName)
+{
+    Names().Note(ExtractFilePath(fileName), ExtractFileName(fileName), +1);
+}
+
+void NoteFileDeleted(const std::string& fileName)
+{
+    Names().Note(ExtractFilePath(fileName), ExtractFileName(fileName), -1);
+}
+
+void NoteFileReplaced(const std::string& fileName)
+{
+    Names().Note(ExtractFilePath(fileName), ExtractFileName(fileName), 0);
+}
+
+std::int64_t GetFileSize(const std::string& fileName)
+{
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return 0;
+    return info.st_size;
+}
+
+bool CopyFile(const std::string& source, const std::string& destination)
+{
+    std::unique_ptr<TFileStream> in;
+    std::unique_ptr<TFileStream> out;
+    try {
+        in = std::make_unique<TFileStream>(source, TFileStream::Mode::OpenRead);
+        out = std::make_unique<TFileStream>(destination, TFileStream::Mode::Create);
+    } catch (const EInOutError&) {
+        return false;
+    }
+    out->CopyFrom(*in, -1);
+    out->Close();
+    return true;
+}
+
+bool AppendToFile(const std::string& fileName, std::string_view text)
+{
+    bool existed = FileExists(fileName);
+    int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        int code = errno;
+        throw EInOutError("Cannot open file \"" + fileName + "\". " + std::strerror(code), code);
+    }
+    if (!existed)
+        NoteFileCreated(fileName);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            int code = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            throw EInOutError("Write error on \"" + fileName + "\". " + std::strerror(code), code);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0 && errno != EINTR) {
+        int code = errno;
+        throw EInOutError("Write error on \"" + fileName + "\". " + std::strerror(code), code);
+    }
+    return true;
+}
+
+bool CheckDirectory(std::string& dirName)
+{
+    while (!dirName.empty() && dirName.back() == '/')
+        dirName.pop_back();
+    bool exists = DirectoryExists(dirName.empty() ? std::string("/") : dirName);
+    dirName += '/';
+    return exists;
+}
+
+void DeleteDirectory(const std::string& dirName)
+{
+    if (!DirectoryExists(dirName))
+        return;
+    std::string dir = dirName;
+    if (dir.back() != '/')
+        dir += '/';
+    for (const std::string& name : ListFiles(dir, "*.*"))
+        DeleteFile(dir + name);
+    if (::rmdir(dir.c_str()) != 0) {
+        int code = errno;
+        throw EInOutError("Cannot remove directory \"" + dirName + "\". " + std::strerror(code), code);
+    }
+}
+
+bool CopyFilesByExtension(const std::string& destination, const std::string& source, std::string_view extensions)
+{
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start <= extensions.size()) {
+        std::size_t comma = extensions.find(',', start);
+        std::string_view item = extensions.substr(start, comma == std::string_view::npos ? std::string_view::npos
+                                                                                         : comma - start);
+        std::string text(item);
+        if (text.empty() || (text[0] != '+' && text[0] != '-'))
+            text.insert(text.begin(), '+');
+        items.push_back(UpperCase(text));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+
+    std::string from = source;
+    if (!CheckDirectory(from))
+        return false;
+    std::string to = destination;
+    CheckDirectory(to);
+    ForceDirectories(to);
+
+    auto listed = [&](const std::string& text) {
+        for (const std::string& item : items) {
+            if (item == text)
+                return true;
+        }
+        return false;
+    };
+    for (const std::string& item : items) {
+        if (item[0] != '+')
+            continue;
+        for (const std::string& name : ListFiles(from, "*." + item.substr(1))) {
+            std::string ext = ExtractFileExt(name);
+            std::string own = "-" + UpperCase(ext.empty() ? std::string() : ext.substr(1, 3));
+            if (!listed(own))
+                CopyFile(from + name, to + name);
+        }
+    }
+    return true;
+}
+
+bool ForceDirectories(const std::string& dirName)
+{
+    if (dirName.empty())
+        return false;
+    std::error_code error;
+    fs::create_directories(fs::path(dirName), error);
+    return DirectoryExists(dirName);
+}
+
+bool DeleteFile(const std::string& fileName)
+{
+    if (::unlink(fileName.c_str()) != 0)
+        return false;
+    NoteFileDeleted(fileName);
+    return true;
+}
+
+bool RenameFile(const std::string& from, const std::string& to)
+{
+    bool replaced = FileExists(to);
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return false;
+    NoteFileDeleted(from);
+    if (!replaced)
+        NoteFileCreated(to);
+    return true;
+}
+
+std::string ReadWholeFile(const std::string& fileName)
+{
+    TFileStream file(fileName, TFileStream::Mode::OpenRead);
+    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+    bytes.resize(file.Read(bytes.data(), bytes.size()));
+    return bytes;
+}
+
+void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigned permissions)
+{
+    TAtomicFileStream file(fileName, permissions);
+    file.WriteBuffer(bytes.data(), bytes.size());
+    file.Commit();
+}
+
+std::string ExtractFilePath(std::string_view fileName)
+{
+    std::size_t slash = fileName.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(fileName.substr(0, slash + 1));
+}
+
+std::string ExtractFileName(std::string_view fileName)
+{
+    std::size_t slash = fileName.rfind('/');
+    return std::string(slash == std::string_view::npos ? fileName : fileName.substr(slash + 1));
+}
+
+std::string ExtractFileExt(std::string_view fileName)
+{
+    std::string name = ExtractFileName(fileName);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string ExpandFileName(std::string_view fileName)
+{
+    if (fileName.empty())
+        return {};
+    std::error_code error;
+    fs::path absolute = fs::absolute(fs::path(std::string(fileName)), error);
+    std::string text = absolute.lexically_normal().string();
+    bool wantsSlash = fileName.back() == '/';
+    if (wantsSlash && (text.empty() || text.back() != '/'))
+        text += '/';
+    if (!wantsSlash && text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+std::int64_t DiskFreeSpace(const std::string& path)
+{
+    std::error_code error;
+    fs::path probe = path.empty() ? fs::path(".") : fs::path(path);
+    while (!probe.empty() && !fs::exists(probe, error) && probe.has_parent_path() && probe != probe.parent_path())
+        probe = probe.parent_path();
+    fs::space_info info = fs::space(probe, error);
+    if (error)
+        return -1;
+    return static_cast<std::int64_t>(info.available);
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask)
+{
+    if (mask == "*.*" || mask == "*")
+        return true;
+    // Iterative wildcard match with one backtrack point.
+    std::size_t n = 0, m = 0, star = std::string_view::npos, mark = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || UpperChar(mask[m]) == UpperChar(name[n]))) {
+            ++n;
+            ++m;
+        } else if (m < mask.size() && mask[m] == '*') {
+            star = m++;
+            mark = n;
+        } else if (star != std::string_view::npos) {
+            m = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    // "name.*" also matches "name" (DOS semantics of a trailing ".*").
+    if (m + 2 == mask.size() && mask[m] == '.' && mask[m + 1] == '*')
+        return true;
+    return m == mask.size();
+}
+
+std::vector<std::string> ListFiles(const std::string& dirName, std::string_view mask)
+{
+    std::vector<std::string> names;
+    DIR* handle = ::opendir(dirName.empty() ? "." : dirName.c_str());
+    if (!handle)
+        return names;
+    std::string dir = dirName;
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    while (dirent* item = ::readdir(handle)) {
+        std::string name = item->d_name;
+        if (name == "." || name == ".." || !MatchesMask(name, mask))
+            continue;
+        if (StatIs(dir + name, S_IFREG))
+            names.push_back(std::move(name));
+    }
+    ::closedir(handle);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace velbrin

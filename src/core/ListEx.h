@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace velbrin {
+
+// A list whose capacity grows by 1024 entries at a time.
+template<typename T>
+class TListEx {
+public:
+    static constexpr std::size_t kGrowthStep = 1024;
+
+    int Add(T item)
+    {
+        if (m_items.size() == m_items.capacity())
+            m_items.reserve(m_items.capacity() + kGrowthStep);
+        m_items.push_back(std::move(item));
+        return static_cast<int>(m_items.size() - 1);
+    }
+
+    // i must lie within 0 .. Count() - 1.
+    T& Items(int i) { return m_items[static_cast<std::size_t>(i)]; }
+    const T& Items(int i) const { return m_items[static_cast<std::size_t>(i)]; }
+    int Count() const { return static_cast<int>(m_items.size()); }
+    std::size_t Capacity() const { return m_items.capacity(); }
+
+    // Count and capacity 0.
+    void Clear() { std::vector<T>().swap(m_items); }
+
+    auto begin() { return m_items.begin(); }
+    auto end() { return m_items.end(); }
+    auto begin() const { return m_items.begin(); }
+    auto end() const { return m_items.end(); }
+
+private:
+    std::vector<T> m_items;
+};
+
+} // namespace velbrin

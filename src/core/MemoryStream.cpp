@@ -1,0 +1,113 @@
+#include "core/MemoryStream.h"
+
+#include "core/Errors.h"
+#include "core/FileStream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace velbrin {
+
+TMemoryStreamEx::TMemoryStreamEx(std::string_view bytes)
+{
+    Write(bytes.data(), bytes.size());
+    m_position = 0;
+}
+
+void TMemoryStreamEx::Reserve(std::size_t needed)
+{
+    if (needed <= m_capacity)
+        return;
+    std::size_t capacity = (needed + kGrowthStep - 1) / kGrowthStep * kGrowthStep;
+    std::unique_ptr<char[]> block(new (std::nothrow) char[capacity]);
+    if (!block)
+        throw EStreamError("Out of memory while expanding memory stream");
+    if (m_size != 0)
+        std::memcpy(block.get(), m_block.get(), m_size);
+    m_block = std::move(block);
+    m_capacity = capacity;
+}
+
+std::size_t TMemoryStreamEx::Read(void* buffer, std::size_t count)
+{
+    if (m_position >= m_size)
+        return 0;
+    std::size_t n = std::min(count, m_size - m_position);
+    std::memcpy(buffer, m_block.get() + m_position, n);
+    m_position += n;
+    return n;
+}
+
+std::size_t TMemoryStreamEx::Write(const void* buffer, std::size_t count)
+{
+    if (count == 0)
+        return 0;
+    std::size_t end = m_position + count;
+    Reserve(end);
+    if (m_position > m_size)
+        std::memset(m_block.get() + m_size, 0, m_position - m_size);
+    std::memcpy(m_block.get() + m_position, buffer, count);
+    m_position = end;
+    m_size = std::max(m_size, end);
+    return count;
+}
+
+std::int64_t TMemoryStreamEx::Seek(std::int64_t offset, SeekOrigin origin)
+{
+    std::int64_t base = 0;
+    if (origin == SeekOrigin::Current)
+        base = static_cast<std::int64_t>(m_position);
+    else if (origin == SeekOrigin::End)
+        base = static_cast<std::int64_t>(m_size);
+    std::int64_t target = base + offset;
+    if (target < 0)
+        throw EStreamError("Stream seek error");
+    m_position = static_cast<std::size_t>(target);
+    return target;
+}
+
+void TMemoryStreamEx::Reset()
+{
+    m_size = 0;
+    m_position = 0;
+    if (m_capacity > kGrowthStep) {
+        m_block.reset();
+        m_capacity = 0;
+        Reserve(kGrowthStep);
+    }
+}
+
+void TMemoryStreamEx::Clear()
+{
+    m_block.reset();
+    m_size = m_capacity = m_position = 0;
+}
+
+void TMemoryStreamEx::SetSize(std::size_t size)
+{
+    Reserve(size);
+    if (size > m_size)
+        std::memset(m_block.get() + m_size, 0, size - m_size);
+    m_size = size;
+    m_position = std::min(m_position, m_size);
+}
+
+void TMemoryStreamEx::LoadFromFile(const std::string& fileName)
+{
+    TFileStream file(fileName, TFileStream::Mode::OpenRead);
+    Clear();
+    auto size = static_cast<std::size_t>(file.Size());
+    SetSize(size);
+    file.ReadBuffer(m_block.get(), size);
+    m_position = 0;
+}
+
+void TMemoryStreamEx::SaveToFile(const std::string& fileName) const
+{
+    TAtomicFileStream file(fileName);
+    file.WriteBuffer(m_block.get(), m_size);
+    file.Commit();
+}
+
+} // namespace velbrin

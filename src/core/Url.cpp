@@ -1,0 +1,290 @@
+#include "core/Url.h"
+
+#include "core/CaseFold.h"
+#include "core/Files.h"
+#include "core/ShortString.h"
+
+#include <algorithm>
+
+namespace velbrin {
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::size_t FindLastSeparator(std::string_view path)
+{
+    return path.find_last_of("/\\");
+}
+
+// Removes "../" segments (with the segment before them, but never the root),
+// then "..\" segments the same way, then "./" and ".\" segments.
+std::string NormalizeDirectory(std::string_view directory)
+{
+    TStringList segments = SplitPath(directory);
+    for (;;) {
+        auto parent = std::find(segments.begin(), segments.end(), "../");
+        if (parent == segments.end())
+            parent = std::find(segments.begin(), segments.end(), "..\\");
+        if (parent == segments.end())
+            break;
+        auto index = parent - segments.begin();
+        if (index > 1)
+            segments.erase(parent - 1, parent + 1);
+        else
+            segments.erase(parent);
+    }
+    std::erase_if(segments, [](const std::string& s) { return s == "./" || s == ".\\"; });
+    return JoinPath(segments);
+}
+
+} // namespace
+
+TUrl TUrl::Create(std::string_view text, const TUrl* base)
+{
+    TUrl url;
+    std::string rest = ShortString(text);
+
+    // 1. Protocol.
+    std::string lowered = LowerCase(rest);
+    for (std::size_t i = 0; i < kProtocolPrefixes.size(); ++i) {
+        if (lowered.starts_with(kProtocolPrefixes[i])) {
+            url.Protocol = static_cast<std::uint8_t>(i);
+            rest.erase(0, kProtocolPrefixes[i].size());
+            break;
+        }
+    }
+
+    // 2. Query.
+    if (std::size_t question = rest.find('?'); question != std::string::npos) {
+        url.Query = rest.substr(question);
+        rest.erase(question);
+    }
+
+    // 3 and 4. Authority or relative reference.
+    std::string path;
+    if (rest.starts_with("//")) {
+        rest.erase(0, 2);
+        if (std::size_t slash = rest.find('/'); slash != std::string::npos) {
+            url.Host = rest.substr(0, slash);
+            path = rest.substr(slash);
+        } else {
+            url.Host = rest;
+            path = "/";
+        }
+        if (std::size_t colon = url.Host.find(':'); colon != std::string::npos) {
+            std::int64_t port = 0;
+            std::string_view digits = std::string_view(url.Host).substr(colon + 1);
+            url.Port = TryParseInt(digits, port) && port >= INT32_MIN && port <= INT32_MAX
+                           ? static_cast<std::int32_t>(port)
+                           : 80;
+            url.Host.erase(colon);
+        }
+    } else {
+        if (base) {
+            url.Host = base->Host;
+            url.Port = base->Port;
+        }
+        if (rest.starts_with('/'))
+            path = rest;
+        else if (base)
+            path = base->Directory + rest;
+        else
+            path = "/" + rest;
+    }
+    path = ShortString(path);
+
+    // 5. File name and directory.
+    if (path == "/") {
+        url.FileName = url.Query;
+        url.Directory = "/";
+        return url;
+    }
+    std::size_t last = FindLastSeparator(path);
+    url.FileName = ShortString(path.substr(last + 1) + url.Query);
+    for (;;) {
+        std::size_t pair = url.FileName.find("//");
+        if (pair == std::string::npos)
+            pair = url.FileName.find("\\\\");
+        if (pair == std::string::npos)
+            break;
+        url.FileName.erase(pair, 1);
+    }
+    url.Directory = NormalizeDirectory(std::string_view(path).substr(0, last + 1));
+    return url;
+}
+
+std::string GetUrlText(const TUrl& url)
+{
+    std::string text(kProtocolPrefixes[url.Protocol < kProtocolPrefixes.size() ? url.Protocol : 0]);
+    text += "//";
+    text += url.Host;
+    if (url.Port != -1)
+        text += ":" + std::to_string(url.Port);
+    text += url.Directory;
+    text += url.FileName;
+    return ShortString(text);
+}
+
+std::string ResolveUrl(std::string_view reference, std::string_view base)
+{
+    if (base.empty())
+        return GetUrlText(TUrl::Create(reference));
+    TUrl parsedBase = TUrl::Create(base);
+    return GetUrlText(TUrl::Create(reference, &parsedBase));
+}
+
+std::uint8_t GetProtocol(std::string_view url) { return TUrl::Create(url).Protocol; }
+
+bool IsValidUrl(std::string_view url)
+{
+    TUrl parsed = TUrl::Create(url);
+    return parsed.Host.find('.') != std::string::npos && parsed.Directory.find(':') == std::string::npos
+           && parsed.FileName.find(':') == std::string::npos;
+}
+
+std::string GetHost(std::string_view url) { return TUrl::Create(url).Host; }
+
+std::int32_t GetPort(std::string_view url)
+{
+    std::int32_t port = TUrl::Create(url).Port;
+    return port == -1 ? 80 : port;
+}
+
+std::string GetDirectory(std::string_view url) { return TUrl::Create(url).Directory; }
+
+std::string GetFileName(std::string_view url) { return TUrl::Create(url).FileName; }
+
+std::string GetDocument(std::string_view url)
+{
+    TUrl parsed = TUrl::Create(url);
+    return parsed.Directory + parsed.FileName;
+}
+
+std::string GetExtension(std::string_view url)
+{
+    std::string name = TUrl::Create(url).FileName;
+    std::size_t dot = name.find('.');
+    if (dot == std::string::npos || dot + 1 == name.size())
+        return {};
+    return name.substr(dot + 1);
+}
+
+std::string GetDomainName(std::string_view url)
+{
+    std::string host = TUrl::Create(url).Host;
+    if (std::size_t last = host.rfind('.'); last != std::string::npos)
+        host.erase(last);
+    for (std::size_t dot = host.find('.'); dot != std::string::npos; dot = host.find('.'))
+        host.erase(0, dot + 1);
+    return host;
+}
+
+std::string GetMachineName(std::string_view url)
+{
+    std::string host = TUrl::Create(url).Host;
+    return host.substr(0, host.find('.'));
+}
+
+TStringList UrlToList(std::string_view url)
+{
+    TUrl parsed = TUrl::Create(url);
+    TStringList keys;
+    keys.emplace_back(kProtocolPrefixes[parsed.Protocol]);
+    std::string host = "//" + parsed.Host;
+    if (parsed.Port != -1)
+        host += ":" + std::to_string(parsed.Port);
+    keys.push_back(std::move(host));
+    for (std::string& segment : SplitPath(parsed.Directory))
+        keys.push_back(std::move(segment));
+    keys.push_back(parsed.FileName);
+    return keys;
+}
+
+std::string GetShortName(std::string_view url)
+{
+    TUrl parsed = TUrl::Create(url);
+    std::string name;
+    bool found = false;
+    for (const std::string& segment : SplitPath(parsed.Directory)) {
+        if (segment.size() >= 2) {
+            name = segment.substr(0, segment.size() - 1);
+            found = true;
+        }
+    }
+    if (!found) {
+        name = UpperCase(parsed.Host);
+        if (std::size_t last = name.rfind('.'); last != std::string::npos)
+            name.erase(last);
+        for (std::size_t dot = name.find('.'); dot != std::string::npos; dot = name.find('.'))
+            name.erase(0, dot + 1);
+    }
+    return UpperCase(name.substr(0, 8));
+}
+
+std::string LocalBaseName(std::string_view url)
+{
+    std::string base = TUrl::Create(url).FileName;
+    base.erase(std::min(base.find_first_of(". ?"), base.size()));
+    std::erase_if(base, [](char c) { return c == '=' || c == '*' || c == ',' || c == '+' || c == '"' || c == '\0'; });
+    base = base.substr(0, 8);
+    return base.empty() ? std::string("INDEX") : base;
+}
+
+std::string MakeLocalFileName(std::string_view url, std::string_view directory, std::string_view extension)
+{
+    std::string base = LocalBaseName(url);
+    // The extension comes from the MIME table, which may have learnt it from an
+    // address: it must never lead out of the directory.
+    std::string ext(extension);
+    std::erase_if(ext, [](char c) { return IsSeparator(c) || c == '\0'; });
+    std::string dir(directory);
+
+    std::string candidate = dir + base + "." + ext;
+    if (!FileExistsNoCase(candidate))
+        return candidate;
+    for (int n = 1;; ++n) {
+        std::string number = std::to_string(n);
+        std::size_t keep = number.size() < 8 ? 8 - number.size() : 0;
+        candidate = dir + base.substr(0, keep) + number + "." + ext;
+        if (!FileExistsNoCase(candidate))
+            return candidate;
+    }
+}
+
+std::string MakeFileUrl(std::string_view fileName)
+{
+    std::string path(fileName);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.starts_with('/'))
+        return ShortString("file://" + path);
+    return ShortString("file:///" + path);
+}
+
+TStringList SplitPath(std::string_view path)
+{
+    TStringList segments;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (IsSeparator(path[i])) {
+            segments.emplace_back(path.substr(start, i - start + 1));
+            start = i + 1;
+        }
+    }
+    if (start < path.size())
+        segments.push_back(std::string(path.substr(start)) + "/");
+    return segments;
+}
+
+std::string JoinPath(const TStringList& segments)
+{
+    std::string path;
+    for (const std::string& segment : segments) {
+        path += segment;
+        if (path.size() >= kShortStringMax)
+            break;
+    }
+    return ShortString(path);
+}
+
+} // namespace velbrin

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/Text.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velbrin {
+
+// The protocol prefixes the model knows, in the order they are tried.
+inline constexpr std::array<std::string_view, 5> kProtocolPrefixes = {"http:", "ftp:", "news:", "mailto:", "file:"};
+enum Protocol : std::uint8_t { ProtocolHttp = 0, ProtocolFtp = 1, ProtocolNews = 2, ProtocolMailto = 3, ProtocolFile = 4 };
+
+// A parsed address: protocol, host with an optional port, a directory path, a
+// last segment and a query. No "%" decoding, no fragments ("#" is an ordinary
+// character), no case folding. "/" and "\" both separate path segments.
+//
+// After parsing, Directory begins with "/" and ends with a separator, and
+// FileName holds a separator only inside its query part. Every text is at most
+// 255 bytes.
+struct TUrl {
+    std::uint8_t Protocol = ProtocolHttp; // also when the text carries no known prefix
+    std::string Host;                     // as written; empty when nothing supplies one
+    std::int32_t Port = -1;               // -1 when no port was written
+    std::string Directory = "/";          // path up to its last separator, dot segments removed
+    std::string FileName;                 // last path segment followed by the query
+    std::string Query;                    // from the first "?" (included), or empty
+
+    // Parses text (cut at 255 bytes first), resolving a relative reference
+    // against base when one is given.
+    static TUrl Create(std::string_view text, const TUrl* base = nullptr);
+};
+
+// The canonical text: prefix, "//", host, ":" port when written, directory,
+// file name; cut at 255.
+std::string GetUrlText(const TUrl& url);
+
+// The canonical text of reference resolved against base; an empty base means
+// there is none.
+std::string ResolveUrl(std::string_view reference, std::string_view base);
+
+std::uint8_t GetProtocol(std::string_view url);
+// Host contains "." and neither the directory nor the file name holds ":".
+bool IsValidUrl(std::string_view url);
+std::string GetHost(std::string_view url);
+// The port, 80 when none is written.
+std::int32_t GetPort(std::string_view url);
+std::string GetDirectory(std::string_view url);
+std::string GetFileName(std::string_view url);
+// Directory followed by file name: the path of a request line.
+std::string GetDocument(std::string_view url);
+// Everything after the first "." of the file name (query included), or empty.
+std::string GetExtension(std::string_view url);
+// Second-level label of the host ("site" of srv.site.tld).
+std::string GetDomainName(std::string_view url);
+// First label of the host.
+std::string GetMachineName(std::string_view url);
+// Keys of the web tree: prefix, "//host[:port]", directory segments, file name.
+TStringList UrlToList(std::string_view url);
+// At most 8 upper-case characters naming a new Web's directory.
+std::string GetShortName(std::string_view url);
+
+// The bare base name a captured document is stored under, before the
+// directory and the number that make it unique: the file name up to its first
+// ".", " " or "?", without "=", "*", ",", "+", double quotes and NUL bytes, cut
+// to 8 characters; "INDEX" when nothing is left.
+std::string LocalBaseName(std::string_view url);
+// directory + unique name + "." + extension. A name counts as taken when a file
+// of that name exists in any letter case; the caller creates the file before
+// asking for the next name.
+std::string MakeLocalFileName(std::string_view url, std::string_view directory, std::string_view extension);
+// "file:///" address of a local file name ("/a/b" gives file:///a/b).
+std::string MakeFileUrl(std::string_view fileName);
+
+// Segments each ending with its separator; text after the last separator
+// becomes a final segment with "/" appended.
+TStringList SplitPath(std::string_view path);
+// The segments concatenated, cut at 255.
+std::string JoinPath(const TStringList& segments);
+
+} // namespace velbrin
