@@ -1,0 +1,141 @@
+#include "core/Errors.h"
+#include "core/Files.h"
+
+#include "support/TempDir.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace velbrin;
+
+namespace {
+
+void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+} // namespace
+
+TEST(Directories, CheckKeepsExactlyOneSlash)
+{
+    test::TempDir dir;
+    std::string name = dir.Path() + "//";
+    EXPECT_TRUE(CheckDirectory(name));
+    EXPECT_EQ(name, dir.Path());
+
+    std::string missing = dir.Path() + "missing";
+    EXPECT_FALSE(CheckDirectory(missing));
+    EXPECT_EQ(missing, dir.Path() + "missing/");
+}
+
+TEST(Directories, DeleteRemovesFilesThenTheDirectory)
+{
+    test::TempDir dir;
+    std::string web = dir.Path() + "web/";
+    ASSERT_TRUE(ForceDirectories(web));
+    Write(web + "a.htm", "a");
+    Write(web + "noext", "b");
+    DeleteDirectory(web);
+    EXPECT_FALSE(DirectoryExists(web));
+
+    // A subdirectory is passed over, and then the directory cannot go.
+    ASSERT_TRUE(ForceDirectories(web + "sub/"));
+    EXPECT_THROW(DeleteDirectory(web), EInOutError);
+}
+
+TEST(FileCopies, CopyAppendSize)
+{
+    test::TempDir dir;
+    Write(dir.Path() + "src", "0123456789");
+    EXPECT_TRUE(CopyFile(dir.Path() + "src", dir.Path() + "dst"));
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "dst"), "0123456789");
+    EXPECT_FALSE(CopyFile(dir.Path() + "missing", dir.Path() + "dst2"));
+    EXPECT_FALSE(FileExists(dir.Path() + "dst2"));
+
+    AppendToFile(dir.Path() + "log", "one");
+    AppendToFile(dir.Path() + "log", "two");
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "log"), "onetwo");
+    EXPECT_EQ(GetFileSize(dir.Path() + "log"), 6);
+    EXPECT_EQ(GetFileSize(dir.Path() + "missing"), 0);
+}
+
+TEST(FileCopies, ByExtensionList)
+{
+    test::TempDir dir;
+    std::string from = dir.Path() + "templates/";
+    ForceDirectories(from);
+    Write(from + "_Home.vlb", "template");
+    Write(from + "style.css", "css");
+    Write(from + "logo.GIF", "gif");
+    std::string to = dir.Path() + "out/deep/";
+
+    EXPECT_TRUE(CopyFilesByExtension(to, from, "+*,-vlb"));
+    EXPECT_TRUE(FileExists(to + "style.css"));
+    EXPECT_TRUE(FileExists(to + "logo.GIF"));
+    EXPECT_FALSE(FileExists(to + "_Home.vlb"));
+
+    EXPECT_FALSE(CopyFilesByExtension(to, dir.Path() + "nothing/", "+*"));
+}
+
+TEST(FilePatterns, IgnoreCase)
+{
+    EXPECT_TRUE(MatchesMask("_Home.vlb", "*.VLB"));
+    EXPECT_TRUE(MatchesMask("README", "*.*"));
+    EXPECT_TRUE(MatchesMask("a.htm", "?.htm"));
+    EXPECT_FALSE(MatchesMask("ab.htm", "?.htm"));
+    EXPECT_TRUE(MatchesMask("name", "name.*"));
+    EXPECT_FALSE(MatchesMask("a.html", "*.htm"));
+}
+
+TEST(CaseInsensitiveExistence, SeesNamesInAnyCase)
+{
+    test::TempDir dir;
+    EXPECT_FALSE(FileExistsNoCase(dir.Path() + "index.htm"));
+    Write(dir.Path() + "INDEX.htm", "x");
+    EXPECT_TRUE(FileExistsNoCase(dir.Path() + "index.htm"));
+    DeleteFile(dir.Path() + "INDEX.htm");
+    EXPECT_FALSE(FileExistsNoCase(dir.Path() + "index.htm"));
+    // Created behind our back, after the directory was read.
+    Write(dir.Path() + "Page.HTM", "x");
+    EXPECT_TRUE(FileExistsNoCase(dir.Path() + "page.htm"));
+}
+
+TEST(AtomicWrites, FailureLeavesTheOldFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    test::TempDir dir;
+    std::string target = dir.Path() + "webs.dat";
+    WriteWholeFile(target, "old");
+    ::chmod(dir.Path().c_str(), 0500);
+    EXPECT_THROW(WriteWholeFile(target, "new"), EInOutError);
+    ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_EQ(ReadWholeFile(target), "old");
+}
+
+TEST(AtomicWrites, FailedRenameIsReportedAndCleansUp)
+{
+    test::TempDir dir;
+    std::string occupied = dir.Path() + "taken";
+    ASSERT_TRUE(ForceDirectories(occupied + "/inner"));
+    EXPECT_THROW(WriteWholeFile(occupied, "bytes"), EInOutError);
+    EXPECT_TRUE(DirectoryExists(occupied + "/inner"));
+    EXPECT_EQ(ListFiles(dir.Path(), "*").size(), 0u); // no temporary file left behind
+}
+
+TEST(AtomicWrites, NewFilesGetTheRequestedMode)
+{
+    test::TempDir dir;
+    WriteWholeFile(dir.Path() + "velbrin.ini", "[x]", 0600);
+    struct stat info {};
+    ASSERT_EQ(::stat((dir.Path() + "velbrin.ini").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(FileNames, Parts)
+{
+    EXPECT_EQ(ExtractFilePath("/a/b/c.web"), "/a/b/");
+    EXPECT_EQ(ExtractFileName("/a/b/c.web"), "c.web");
+    EXPECT_EQ(ExtractFileExt("/a/b.c/d"), "");
+    EXPECT_EQ(ExtractFileExt("/a/b/c.WEB"), ".WEB");
+    EXPECT_EQ(ExpandFileName("/a/./b/../c/"), "/a/c/");
+}

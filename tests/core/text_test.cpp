@@ -1,0 +1,85 @@
+#include "core/CaseFold.h"
+#include "core/Geometry.h"
+#include "core/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace velbrin;
+
+TEST(Words, SplitOnAnyBlank)
+{
+    EXPECT_EQ(SplitWords("a  b\tc"), (TStringList{"a", "b", "c"}));
+    EXPECT_TRUE(SplitWords(" \t\r\n ").empty());
+    EXPECT_TRUE(SplitWords("").empty());
+
+    std::string many;
+    for (int i = 0; i < 150; ++i)
+        many += "w ";
+    EXPECT_EQ(SplitWords(many).size(), 101u);
+}
+
+TEST(Words, PositionsAreOneBased)
+{
+    EXPECT_EQ(SkipBlanks("  ab", 1), 3u);
+    EXPECT_EQ(SkipBlanks("ab  ", 3), 0u);
+    EXPECT_EQ(WordEnd("ab cd", 1), 2u);
+    EXPECT_EQ(WordEnd("ab cd", 4), 5u);
+}
+
+TEST(Words, IndexIgnoresCaseAndNeedsTheColon)
+{
+    EXPECT_EQ(WordIndex("Content-Type:", "date: server: mime-version: content-type:"), 4);
+    EXPECT_EQ(WordIndex("Content-Type", "date: server: mime-version: content-type:"), 0);
+}
+
+TEST(Texts, TrimReplaceRemove)
+{
+    EXPECT_EQ(TrimBlanks(" \t x y \r"), "x y");
+    EXPECT_EQ(TrimBlanks("   "), "");
+
+    std::string text = "aXbXc";
+    ReplaceFirst(text, "X", "--");
+    EXPECT_EQ(text, "a--bXc");
+    text = "Hello hello";
+    ReplaceFirstNoCase(text, "HELLO", "bye");
+    EXPECT_EQ(text, "bye hello");
+    text = "aabb";
+    RemoveAll(text, "ab"); // "aabb" -> "ab" -> ""
+    EXPECT_EQ(text, "");
+}
+
+TEST(Texts, NumbersAndCounts)
+{
+    EXPECT_TRUE(IsNumber("10.0.0.1"));
+    EXPECT_FALSE(IsNumber("10.0.0.1a"));
+    EXPECT_TRUE(IsNumber(""));
+    EXPECT_EQ(CountChar('.', "a.b.c"), 2);
+
+    EXPECT_EQ(FormatBytes(0), "0 bytes");
+    EXPECT_EQ(FormatBytes(999), "999 bytes");
+    EXPECT_EQ(FormatBytes(123456), "123 456 bytes");
+    EXPECT_EQ(FormatBytes(1234567), "1 234 567 bytes");
+
+    std::int64_t value = 0;
+    EXPECT_TRUE(TryParseInt("-42", value));
+    EXPECT_EQ(value, -42);
+    EXPECT_FALSE(TryParseInt("42x", value));
+    EXPECT_FALSE(TryParseInt("", value));
+    EXPECT_FALSE(TryParseInt("-", value));
+    EXPECT_EQ(ParseIntOr("99999999999999999999999", 7), 7);
+}
+
+TEST(CaseFolding, Latin1Letters)
+{
+    EXPECT_TRUE(SameText("\xE9t\xE9", "\xC9T\xC9"));
+    EXPECT_FALSE(SameText("\xF7", "\xD7")); // division and multiplication signs are not letters
+    EXPECT_EQ(UpperCase("abc\xE0\xFF"), "ABC\xC0\xFF");
+    EXPECT_EQ(FindNoCase("xxHeLLo", "hello"), 2u);
+    EXPECT_EQ(NoCaseHash{}("Index.HTM"), NoCaseHash{}("index.htm"));
+    EXPECT_LT(CompareText("abc", "ABD"), 0);
+}
+
+TEST(Geometry, NormalizeRect)
+{
+    EXPECT_EQ(NormalizeRect({10, 20, 1, 2}), (TRect{1, 2, 10, 20}));
+}

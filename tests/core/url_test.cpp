@@ -1,0 +1,195 @@
+#include "core/Url.h"
+
+#include "support/TempDir.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace velbrin;
+
+namespace {
+
+constexpr const char* kBase = "http://srv.site.tld/docs/guide/index.htm";
+
+struct Resolution {
+    const char* reference;
+    const char* expected;
+};
+
+void Touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+} // namespace
+
+TEST(UrlResolution, ReferenceTableAgainstOneBase)
+{
+    const Resolution table[] = {
+        {"page2.htm", "http://srv.site.tld/docs/guide/page2.htm"},
+        {"../img/a.gif", "http://srv.site.tld/docs/img/a.gif"},
+        {"../../../x.htm", "http://srv.site.tld/x.htm"},
+        {"./b/./c.htm", "http://srv.site.tld/docs/guide/b/c.htm"},
+        {"/top.htm", "http://srv.site.tld/top.htm"},
+        {"//other.tld/x", "http://other.tld/x"},
+        {"?q=1", "http://srv.site.tld/docs/guide/?q=1"},
+        {"", "http://srv.site.tld/docs/guide/"},
+        {"HTTP://Host.Tld:8080", "http://Host.Tld:8080/"},
+        {"http://h:/x", "http://h:80/x"},
+        {"file:///c:/dir/f.htm", "file:///c:/dir/f.htm"},
+        {"files/list.htm", "http://srv.site.tld/docs/guide/files/list.htm"},
+    };
+    for (const Resolution& row : table)
+        EXPECT_EQ(ResolveUrl(row.reference, kBase), row.expected) << "reference: " << row.reference;
+}
+
+TEST(UrlResolution, EdgeCases)
+{
+    EXPECT_EQ(ResolveUrl("a//b.htm", "http://h/d/"), "http://h/d/a//b.htm");
+    EXPECT_EQ(ResolveUrl("../../x", "http://h/"), "http://h/x");
+    EXPECT_EQ(ResolveUrl("mailto:someone", kBase), "mailto://srv.site.tld/docs/guide/someone");
+    EXPECT_EQ(ResolveUrl("httpdocs/a.htm", "http://h/d/"), "http://h/d/httpdocs/a.htm");
+    EXPECT_EQ(ResolveUrl("files", "http://h/d/"), "http://h/d/files");
+    // A port written explicitly stays, also 80; a port left out stays out.
+    EXPECT_EQ(ResolveUrl("http://h:80/x", ""), "http://h:80/x");
+    EXPECT_EQ(ResolveUrl("http://h/x", ""), "http://h/x");
+    // A last segment "." or ".." is a file name, not a directory.
+    EXPECT_EQ(ResolveUrl("http://h/a/..", ""), "http://h/a/..");
+    // "#" is an ordinary character.
+    EXPECT_EQ(ResolveUrl("p.htm#top", "http://h/d/"), "http://h/d/p.htm#top");
+}
+
+TEST(UrlParse, HostPortAndPath)
+{
+    TUrl url = TUrl::Create("http://h:8080");
+    EXPECT_EQ(url.Host, "h");
+    EXPECT_EQ(url.Port, 8080);
+    EXPECT_EQ(url.Directory, "/");
+    EXPECT_EQ(url.FileName, "");
+    EXPECT_EQ(GetUrlText(url), "http://h:8080/");
+
+    EXPECT_EQ(TUrl::Create("http://h:abc/x").Port, 80);
+    EXPECT_EQ(GetUrlText(TUrl::Create("http://h:abc/x")), "http://h:80/x");
+
+    TUrl query = TUrl::Create("http://h/cgi/s.cgi?u=http://x/y");
+    EXPECT_EQ(query.Directory, "/cgi/");
+    EXPECT_EQ(query.Query, "?u=http://x/y");
+    EXPECT_EQ(query.FileName, "s.cgi?u=http:/x/y");
+}
+
+TEST(UrlParse, ProtocolRelativeReferenceKeepsProtocolZero)
+{
+    TUrl base = TUrl::Create("ftp://base.tld/a/");
+    TUrl url = TUrl::Create("//h/x", &base);
+    EXPECT_EQ(url.Protocol, ProtocolHttp);
+    EXPECT_EQ(url.Host, "h");
+    EXPECT_EQ(GetProtocol("mailto:someone"), ProtocolMailto);
+    EXPECT_EQ(GetProtocol("FILE:///x"), ProtocolFile);
+    EXPECT_EQ(GetProtocol("javascript:go()"), ProtocolHttp);
+}
+
+TEST(UrlParse, ParentSegmentsOfBothSeparators)
+{
+    // "..\" is handled only once every "../" is gone.
+    EXPECT_EQ(GetDirectory("http://h/a/b\\..\\c/"), "/a/c/");
+    EXPECT_EQ(GetDirectory("http://h/a/b/../../../c/"), "/c/");
+    EXPECT_EQ(GetDirectory("http://h/./a/./"), "/a/");
+}
+
+TEST(UrlParse, LongTextsAreCutBeforeParsing)
+{
+    std::string longUrl = "http://h.tld/" + std::string(300, 'a');
+    TUrl url = TUrl::Create(longUrl);
+    EXPECT_EQ(url.FileName.size(), 255u - 13u);
+    EXPECT_LE(GetUrlText(url).size(), 255u);
+
+    // A long base directory plus a reference still yields a directory that ends
+    // with a separator.
+    std::string deepBase = "http://h.tld/" + std::string(120, 'd') + "/" + std::string(120, 'e') + "/";
+    TUrl base = TUrl::Create(deepBase);
+    TUrl joined = TUrl::Create(std::string(100, 'f') + "/g.htm", &base);
+    EXPECT_TRUE(joined.Directory.back() == '/' || joined.Directory.back() == '\\');
+    EXPECT_LE(joined.Directory.size(), 255u);
+}
+
+TEST(UrlQuestions, ValidityExtensionDomainMachine)
+{
+    EXPECT_TRUE(IsValidUrl("http://srv.site.tld/a.htm"));
+    EXPECT_FALSE(IsValidUrl("http://localhost/a.htm"));
+    EXPECT_FALSE(IsValidUrl("javascript:go()"));
+    EXPECT_FALSE(IsValidUrl("http://h.tld/a:b/c"));
+
+    EXPECT_EQ(GetExtension("http://h/docs/Guide.Part1.htm"), "Part1.htm");
+    EXPECT_EQ(GetExtension("http://h/q.cgi?x=1"), "cgi?x=1");
+    EXPECT_EQ(GetExtension("http://h/a."), "");
+    EXPECT_EQ(GetExtension("http://h/"), "");
+    EXPECT_EQ(GetExtension("http://h/a.b.c"), "b.c");
+
+    EXPECT_EQ(GetDomainName("http://srv.site.tld/"), "site");
+    EXPECT_EQ(GetDomainName("http://srv.site.co.tld/"), "co");
+    EXPECT_EQ(GetDomainName("http://localhost/"), "localhost");
+    EXPECT_EQ(GetDomainName("http://10.0.0.1/"), "0");
+    EXPECT_EQ(GetMachineName("http://srv.site.tld/"), "srv");
+    EXPECT_EQ(GetMachineName("http://localhost/"), "localhost");
+
+    EXPECT_EQ(GetPort("http://h/"), 80);
+    EXPECT_EQ(GetPort("http://h:81/"), 81);
+    EXPECT_EQ(GetDocument("http://srv.site.tld/docs/a.htm?x=1"), "/docs/a.htm?x=1");
+}
+
+TEST(UrlQuestions, TreeKeys)
+{
+    TStringList keys = UrlToList("http://h:81/a/b.htm");
+    EXPECT_EQ(keys, (TStringList{"http:", "//h:81", "/", "a/", "b.htm"}));
+    // The document name is a key even when empty.
+    EXPECT_EQ(UrlToList("http://h/"), (TStringList{"http:", "//h", "/", ""}));
+}
+
+TEST(UrlQuestions, ShortNames)
+{
+    EXPECT_EQ(GetShortName("http://srv.site.tld/"), "SITE");
+    EXPECT_EQ(GetShortName("http://srv.site.tld/docs/Guide.htm"), "DOCS");
+    EXPECT_EQ(GetShortName("http://localhost/"), "LOCALHOS");
+    EXPECT_EQ(GetShortName("http://10.0.0.1/a/b/c.htm"), "B");
+}
+
+TEST(UrlPaths, SplitAndJoin)
+{
+    EXPECT_EQ(SplitPath("c:\\x\\y\\"), (TStringList{"c:\\", "x\\", "y\\"}));
+    EXPECT_EQ(SplitPath("/a/b"), (TStringList{"/", "a/", "b/"}));
+    EXPECT_EQ(JoinPath({"/", "a/", "b/"}), "/a/b/");
+    EXPECT_EQ(MakeFileUrl("/home/u/Webs/SITE/INDEX.htm"), "file:///home/u/Webs/SITE/INDEX.htm");
+    EXPECT_EQ(MakeFileUrl("C:\\Webs\\site\\INDEX.htm"), "file:///C:/Webs/site/INDEX.htm");
+}
+
+TEST(LocalFileNames, BaseNames)
+{
+    EXPECT_EQ(MakeLocalFileName("http://srv.site.tld/", "", "htm"), "INDEX.htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/docs/Guide.Part1.htm", "", "htm"), "Guide.htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/dir/a b.htm", "", "htm"), "a.htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/cgi/q.cgi?x=1", "", "htm"), "q.htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/verylongname.html", "", "htm"), "verylong.htm");
+    EXPECT_EQ(LocalBaseName("http://h/a=b*c,d+e\"f.htm"), "abcdef");
+    EXPECT_EQ(LocalBaseName(std::string("http://h/a\0b.htm", 16)), "ab");
+}
+
+TEST(LocalFileNames, NumberedWhenTakenInAnyCase)
+{
+    test::TempDir dir;
+    std::string path = dir.Path();
+    Touch(path + "verylong.htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/verylongname.html", path, "htm"), path + "verylon1.htm");
+    for (int n = 1; n <= 9; ++n)
+        Touch(path + "verylon" + std::to_string(n) + ".htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/verylongname.html", path, "htm"), path + "verylo10.htm");
+
+    // "INDEX.htm" on disk takes "index.htm".
+    Touch(path + "INDEX.htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/b/index.htm", path, "htm"), path + "index1.htm");
+    // A name created after the first question is seen by the next one.
+    Touch(path + "INDEX1.htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/c/", path, "htm"), path + "INDEX2.htm");
+}
+
+TEST(LocalFileNames, ExtensionNeverLeavesTheDirectory)
+{
+    std::string name = MakeLocalFileName("http://h/a.htm", "/tmp/web/", "?/.");
+    EXPECT_EQ(name.rfind('/'), std::string("/tmp/web/").size() - 1);
+}
