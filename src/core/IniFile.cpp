@@ -1,6 +1,7 @@
 #include "core/IniFile.h"
 
 #include "core/CaseFold.h"
+#include "core/Errors.h"
 #include "core/Files.h"
 
 #include <charconv>
@@ -30,8 +31,10 @@ TIniFile::TIniFile(std::string fileName, unsigned permissions)
             text = ReadWholeFile(m_fileName);
     } catch (const std::exception&) {
         text.clear();
+        m_unreadable = true;
     }
-    std::size_t start = 0;
+    // A byte-order mark left by an editor would hide the first section.
+    std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos)
@@ -125,9 +128,10 @@ std::int64_t TIniFile::ReadInteger(std::string_view section, std::string_view ke
     }
     std::uint64_t magnitude = 0;
     auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, radix);
-    if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size() || magnitude > INT64_MAX)
+    const std::uint64_t limit = negative ? std::uint64_t(INT64_MAX) + 1 : std::uint64_t(INT64_MAX);
+    if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size() || magnitude > limit)
         return fallback;
-    return negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const
@@ -143,11 +147,19 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         if (c == '\r' || c == '\n')
             c = ' ';
     }
+    // Reading trims blanks around a value and removes one pair of enclosing
+    // quotes: a value that would lose something that way is written quoted.
+    std::string stored = clean;
+    bool quote = !clean.empty() && (IsBlank(clean.front()) || IsBlank(clean.back()));
+    if (clean.size() >= 2 && (clean.front() == '"' || clean.front() == '\'') && clean.back() == clean.front())
+        quote = true;
+    if (quote)
+        stored = "\"" + clean + "\"";
     Line entry;
     entry.kind = Line::Entry;
     entry.name = std::string(key);
     entry.value = clean;
-    entry.raw = entry.name + "=" + clean;
+    entry.raw = entry.name + "=" + stored;
 
     int header = FindSection(section);
     if (header < 0) {
@@ -166,7 +178,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         if (line.value == clean)
             return;
         entry.name = line.name;
-        entry.raw = entry.name + "=" + clean;
+        entry.raw = entry.name + "=" + stored;
         line = std::move(entry);
         m_modified = true;
         return;
@@ -248,6 +260,9 @@ void TIniFile::UpdateFile()
 {
     if (!m_modified)
         return;
+    // Replacing a file that could not be read would lose what it holds.
+    if (m_unreadable)
+        throw EInOutError("Cannot read file \"" + m_fileName + "\"; it is left as it is.");
     WriteWholeFile(m_fileName, Text(), m_permissions);
     m_modified = false;
 }

@@ -14,13 +14,17 @@ namespace velbrin {
 // without regard to case (the first occurrence wins), a missing key gives the
 // default, writing a key keeps every other line of the file, integers are
 // decimal or "0x" hexadecimal, booleans "1"/"0". Lines that are neither are
-// kept as they stand and otherwise ignored.
+// kept as they stand and otherwise ignored. Reading trims blanks around a value
+// and drops one pair of enclosing quotes; a written value that would lose
+// something that way is stored quoted, so every value reads back as written
+// (line breaks excepted: they become blanks).
 //
 // Writes change the copy in memory; UpdateFile() replaces the file at once
 // (temporary file, then rename), so a crash never leaves half a file.
 class TIniFile {
 public:
-    // Reads the file when it exists; a missing or unreadable file is empty.
+    // Reads the file when it exists; a missing or unreadable file is empty
+    // (an unreadable one is then never replaced: UpdateFile raises).
     explicit TIniFile(std::string fileName, unsigned permissions = 0644);
 
     const std::string& FileName() const { return m_fileName; }
@@ -41,7 +45,8 @@ public:
     void EraseSection(std::string_view section);
 
     bool Modified() const { return m_modified; }
-    // Writes the file when something changed; raises EInOutError on failure.
+    // Writes the file when something changed; raises EInOutError on failure,
+    // and when the file existed but could not be read.
     void UpdateFile();
     // The file's text as it would be written.
     std::string Text() const;
@@ -66,6 +71,7 @@ private:
     unsigned m_permissions;
     std::vector<Line> m_lines;
     bool m_modified = false;
+    bool m_unreadable = false; // the file exists but could not be read
 };
 
 } // namespace velbrin
