@@ -1,0 +1,112 @@
+#include "store/WebTree.h"
+
+#include "core/Errors.h"
+#include "core/StreamPrimitives.h"
+#include "store/LocalName.h"
+#include "store/WebTreeWalk.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace velbrin {
+
+namespace {
+
+// Records are yielded to the event loop in batches of this size.
+constexpr int kPumpBatch = 50;
+
+// The first version whose records hold the flags byte (earlier ones hold the
+// link type there) and the first that holds the MIME type.
+constexpr int kFlagsVersion = 16;
+constexpr int kMimeTypeVersion = 2;
+
+// State, flags or link type, two depths, then four length bytes at least.
+constexpr std::int64_t kShortestRecord = 8;
+
+} // namespace
+
+void TWebTree::WriteRecord(TStream& stream, const TWebFile& file, const std::string& address)
+{
+    WriteByte(stream, file.State);
+    WriteByte(stream, file.Flags);
+    WriteByte(stream, file.WebDepth);
+    WriteByte(stream, file.LinkDepth);
+    WriteShortStr(stream, address);
+    WriteShortStr(stream, file.m_fileName);
+    WriteShortStr(stream, file.m_description);
+    WriteShortStr(stream, file.m_mimeType);
+}
+
+std::unique_ptr<TWebFile> TWebTree::ReadRecord(TStream& stream, int version, std::string& address)
+{
+    auto file = std::make_unique<TWebFile>();
+    file->State = ReadByte(stream);
+    if (version >= kFlagsVersion)
+        file->Flags = ReadByte(stream);
+    else
+        file->SetLinkType(ReadByte(stream));
+    file->WebDepth = ReadByte(stream);
+    file->LinkDepth = ReadByte(stream);
+    address = ReadShortStr(stream);
+    file->m_fileName = ReadShortStr(stream);
+    // Stored texts are taken as they are: the description was decoded when
+    // it was first set.
+    file->m_description = ReadShortStr(stream);
+    if (version >= kMimeTypeVersion)
+        file->m_mimeType = ReadShortStr(stream);
+    if (!IsSafeLocalName(file->m_fileName))
+        file->m_fileName.clear();
+    return file;
+}
+
+void TWebTree::SaveToStream(TStream& stream, const TPump& pump) const
+{
+    std::int64_t countAt = stream.Position();
+    WriteSmallInt(stream, 0);
+    std::size_t written = 0;
+    std::string address;
+    auto step = [&](const TWebFile& file, const std::string* at) {
+        WriteRecord(stream, file, *at);
+        if (++written % kPumpBatch == 0)
+            LetEventsThrough(pump);
+        return false;
+    };
+    detail::WalkWebNode(*m_root, &address, step);
+    std::int64_t end = stream.Position();
+    stream.SetPosition(countAt);
+    // Raises before anything is written when the count does not fit.
+    WriteSmallInt(stream, static_cast<std::int64_t>(written));
+    stream.SetPosition(end);
+}
+
+bool TWebTree::LoadFromStream(TStream& stream, int version, const TPump& pump)
+{
+    // Everything is read before anything is entered, so that a stream cut
+    // short leaves the tree as it was.
+    std::vector<std::pair<std::string, std::unique_ptr<TWebFile>>> records;
+    try {
+        int count = ReadSmallInt(stream);
+        if (count < 0)
+            return false;
+        records.reserve(static_cast<std::size_t>(std::min<std::int64_t>(count, stream.Remaining() / kShortestRecord)));
+        for (int i = 0; i < count; ++i) {
+            std::string address;
+            std::unique_ptr<TWebFile> file = ReadRecord(stream, version, address);
+            if (address.empty())
+                break;
+            records.emplace_back(std::move(address), std::move(file));
+            if ((i + 1) % kPumpBatch == 0)
+                LetEventsThrough(pump);
+        }
+    } catch (const EStreamError&) {
+        return false;
+    }
+    for (auto& [address, file] : records) {
+        // A record the tree refuses, or one it displaces, is dropped.
+        std::unique_ptr<TWebFile> replaced;
+        AddFile(address, file, replaced);
+    }
+    return true;
+}
+
+} // namespace velbrin
