@@ -106,6 +106,22 @@ int CountChar(char c, std::string_view text)
     return n;
 }
 
+std::string HtmlEscape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
 std::string FormatBytes(std::int64_t count)
 {
     std::string digits = std::to_string(count < 0 ? -count : count);

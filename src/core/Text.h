@@ -35,6 +35,10 @@ void RemoveAll(std::string& text, std::string_view part);
 bool IsNumber(std::string_view text);
 int CountChar(char c, std::string_view text);
 
+// The text with "&", "<", ">" and double quotes written as character
+// references, for texts from a captured site that go into a page of ours.
+std::string HtmlEscape(std::string_view text);
+
 // "1 234 567 bytes".
 std::string FormatBytes(std::int64_t count);
 

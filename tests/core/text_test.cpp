@@ -69,6 +69,12 @@ TEST(Texts, NumbersAndCounts)
     EXPECT_EQ(ParseIntOr("99999999999999999999999", 7), 7);
 }
 
+TEST(Texts, HtmlEscapeCoversMarkupAndAttributes)
+{
+    EXPECT_EQ(HtmlEscape("<a href=\"x\">&</a>"), "&lt;a href=&quot;x&quot;&gt;&amp;&lt;/a&gt;");
+    EXPECT_EQ(HtmlEscape("caf\xE9 'ok'"), "caf\xE9 'ok'");
+}
+
 TEST(CaseFolding, Latin1Letters)
 {
     EXPECT_TRUE(SameText("\xE9t\xE9", "\xC9T\xC9"));
