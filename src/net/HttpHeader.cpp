@@ -1,0 +1,99 @@
+#include "net/HttpHeader.h"
+
+#include "core/ShortString.h"
+#include "core/Text.h"
+#include "net/Lines.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace velbrin {
+
+namespace {
+
+// The field names the parse knows; the position of a name in this list is its
+// number.
+constexpr std::string_view kFieldNames
+    = "date: server: mime-version: content-type: last-modified: content-length: location: WWW-Authenticate: "
+      "Set-Cookie: ";
+constexpr int kContentTypeField = 4;
+constexpr int kContentLengthField = 6;
+constexpr int kLocationField = 7;
+
+// A 32-bit decimal number, or nothing.
+bool ReadInt32(std::string_view text, std::int32_t& value)
+{
+    std::int64_t wide = 0;
+    if (!TryParseInt(text, wide) || wide < std::numeric_limits<std::int32_t>::min()
+        || wide > std::numeric_limits<std::int32_t>::max())
+        return false;
+    value = static_cast<std::int32_t>(wide);
+    return true;
+}
+
+} // namespace
+
+std::size_t FindHeaderEnd(std::string_view bytes)
+{
+    bool lineEnded = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char c = bytes[i];
+        if (c == '\n') {
+            if (lineEnded)
+                return i + 1;
+            lineEnded = true;
+        } else if (c != '\r') {
+            lineEnded = false;
+        }
+    }
+    return 0;
+}
+
+std::string MediaType(std::string_view value)
+{
+    return TrimBlanks(value.substr(0, value.find(';')));
+}
+
+THTTPHEADER ParseHttpHeader(std::string_view buffer, std::size_t headerLength)
+{
+    THTTPHEADER header;
+    if (headerLength > buffer.size())
+        headerLength = buffer.size();
+    bool statusLine = true;
+    for (std::string_view line : SplitLines(buffer.substr(0, headerLength))) {
+        TStringList words = SplitWords(ShortString(line));
+        if (words.empty())
+            break;
+        if (statusLine) {
+            statusLine = false;
+            if (words.size() < 2)
+                break;
+            if (!ReadInt32(words[1], header.Status))
+                header.Status = 0;
+            continue;
+        }
+        if (words.size() < 2)
+            continue;
+        switch (WordIndex(words[0], kFieldNames)) {
+        case kContentTypeField:
+            header.ContentType = MediaType(words[1]);
+            break;
+        case kContentLengthField:
+            header.HasContentLength = ReadInt32(words[1], header.ContentLength) && header.ContentLength >= 0;
+            if (!header.HasContentLength)
+                header.ContentLength = 0;
+            break;
+        case kLocationField:
+            header.Location = words[1];
+            break;
+        default:
+            break;
+        }
+    }
+    if (header.ContentLength == 0)
+        header.ContentLength = static_cast<std::int32_t>(
+            std::min<std::size_t>(buffer.size() - headerLength, std::numeric_limits<std::int32_t>::max()));
+    return header;
+}
+
+} // namespace velbrin

@@ -1,0 +1,237 @@
+#include "net/SocketChannel.h"
+
+#include "core/ShortString.h"
+#include "core/Text.h"
+
+#include <QNetworkProxy>
+#include <QPointer>
+#include <QTcpSocket>
+
+#include <algorithm>
+
+namespace velbrin {
+
+namespace {
+
+constexpr std::size_t kAddressTextMax = 80;
+
+// Handles are unique in the process, so an answer meant for an earlier
+// connection never matches a later one.
+std::int32_t NextHandle()
+{
+    static std::int32_t last = 0;
+    if (last == INT32_MAX)
+        last = 0;
+    return ++last;
+}
+
+QString Latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A dotted IPv4 address of four numbers, or an IPv6 address: no name service.
+bool ParseNumericHost(const std::string& host, QHostAddress& address)
+{
+    bool colons = host.find(':') != std::string::npos;
+    return (IsDottedAddress(host) || colons) && address.setAddress(Latin1(host));
+}
+
+} // namespace
+
+TSCX::TSCX(QObject* parent)
+    : QObject(parent)
+{
+    m_timer.setSingleShot(true);
+    QObject::connect(&m_timer, &QTimer::timeout, this, [this] { TimedOutNow(); });
+}
+
+TSCX::~TSCX()
+{
+    Release();
+}
+
+template <typename Event, typename... Args>
+bool TSCX::Fire(const Event& event, Args&&... args)
+{
+    std::int32_t handle = m_handle;
+    if (event) {
+        QPointer<TSCX> self(this);
+        Event handler = event; // the handler may destroy this channel, and the member with it
+        handler(*this, std::forward<Args>(args)...);
+        if (!self)
+            return false;
+    }
+    return handle != 0 && m_handle == handle;
+}
+
+std::int32_t TSCX::Go(std::string_view host, std::string_view port, std::int32_t timeoutSecs)
+{
+    Release();
+    m_host = ShortString(host);
+    m_port = ShortString(port);
+    m_timeoutSecs = timeoutSecs;
+    m_timedOut = false;
+
+    std::int64_t portNumber = 0;
+    if (m_host.empty() || !TryParseInt(m_port, portNumber) || portNumber < 1 || portNumber > 65535)
+        return 0;
+    m_portNumber = static_cast<quint16>(portNumber);
+    m_handle = NextHandle();
+    std::int32_t handle = m_handle;
+    RestartTimer();
+
+    QHostAddress numeric;
+    if (ParseNumericHost(m_host, numeric)) {
+        QTimer::singleShot(0, this, [this, handle, numeric] {
+            if (handle == m_handle)
+                Resolved({numeric});
+        });
+    } else {
+        std::shared_ptr<THostResolver> resolver = m_resolver ? m_resolver : DefaultHostResolver();
+        resolver->Lookup(m_host, this, [this, handle](const QList<QHostAddress>& addresses) {
+            if (handle != m_handle)
+                return;
+            if (addresses.isEmpty())
+                Finish(scxNoHost, OnNoHost);
+            else
+                Resolved(addresses);
+        });
+    }
+    return handle;
+}
+
+void TSCX::Send(const char* bytes, std::int32_t count)
+{
+    if (m_handle != 0 && m_socket && m_socket->state() == QAbstractSocket::ConnectedState && count > 0)
+        m_socket->write(bytes, count);
+}
+
+void TSCX::SendString(std::string_view text)
+{
+    Send(text.data(), static_cast<std::int32_t>(text.size()));
+}
+
+void TSCX::Abort()
+{
+    Release();
+}
+
+void TSCX::Resolved(const QList<QHostAddress>& addresses)
+{
+    m_addresses = addresses;
+    m_nextAddress = 0;
+    m_state = scxOkHost;
+    if (Fire(OnOkHost))
+        ConnectNext();
+}
+
+void TSCX::ConnectNext()
+{
+    DisposeSocket();
+    if (m_nextAddress >= m_addresses.size()) {
+        Finish(scxFail, OnFail);
+        return;
+    }
+    m_socket = new QTcpSocket(this);
+    m_socket->setProxy(QNetworkProxy::NoProxy); // the request goes through its own proxy setting
+    QObject::connect(m_socket, &QTcpSocket::connected, this, [this] { SocketConnected(); });
+    QObject::connect(m_socket, &QTcpSocket::readyRead, this, [this] { SocketReadyRead(); });
+    QObject::connect(m_socket, &QTcpSocket::bytesWritten, this, [this] { SocketBytesWritten(); });
+    QObject::connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        // The peer's close ends the connection through disconnected.
+        if (error != QAbstractSocket::RemoteHostClosedError)
+            SocketFailed();
+    });
+    QObject::connect(m_socket, &QTcpSocket::disconnected, this, [this] { SocketDisconnected(); });
+    m_socket->connectToHost(m_addresses[m_nextAddress++], m_portNumber);
+}
+
+void TSCX::SocketConnected()
+{
+    RestartTimer();
+    m_state = scxConnect;
+    std::string address = m_socket->peerAddress().toString().toLatin1().toStdString();
+    Fire(OnConnect, address.substr(0, kAddressTextMax));
+}
+
+void TSCX::SocketReadyRead()
+{
+    QByteArray bytes = m_socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    RestartTimer();
+    Fire(OnData, bytes.constData(), static_cast<std::int32_t>(bytes.size()));
+}
+
+void TSCX::SocketBytesWritten()
+{
+    RestartTimer();
+    if (m_socket->bytesToWrite() == 0)
+        Fire(OnCanWrite);
+}
+
+void TSCX::SocketFailed()
+{
+    if (m_state == scxConnect)
+        Finish(scxFail, OnFail);
+    else
+        ConnectNext(); // the next address of the host, if any
+}
+
+void TSCX::SocketDisconnected()
+{
+    QByteArray rest = m_socket->readAll();
+    if (!rest.isEmpty() && !Fire(OnData, rest.constData(), static_cast<std::int32_t>(rest.size())))
+        return;
+    Finish(scxCut, OnCut);
+}
+
+void TSCX::TimedOutNow()
+{
+    if (m_handle == 0)
+        return;
+    m_timedOut = true;
+    Finish(scxFail, OnFail);
+}
+
+void TSCX::Finish(TSCX_State state, const TNotifyEvent& event)
+{
+    m_state = state;
+    Release();
+    if (event) {
+        TNotifyEvent handler = event;
+        handler(*this);
+    }
+}
+
+void TSCX::Release()
+{
+    m_timer.stop();
+    DisposeSocket();
+    m_addresses.clear();
+    m_handle = 0;
+}
+
+void TSCX::DisposeSocket()
+{
+    if (!m_socket)
+        return;
+    // The socket may be in the middle of emitting one of its signals: cut it
+    // off from this channel and let the event loop delete it.
+    QTcpSocket* socket = m_socket;
+    m_socket = nullptr;
+    QObject::disconnect(socket, nullptr, this, nullptr);
+    socket->abort();
+    socket->setParent(nullptr);
+    socket->deleteLater();
+}
+
+void TSCX::RestartTimer()
+{
+    constexpr std::int32_t kLongestSecs = INT32_MAX / 1000;
+    if (m_timeoutSecs > 0)
+        m_timer.start(std::min(m_timeoutSecs, kLongestSecs) * 1000);
+}
+
+} // namespace velbrin

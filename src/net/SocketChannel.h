@@ -1,0 +1,109 @@
+#pragma once
+
+#include "net/HostResolver.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QTcpSocket;
+
+namespace velbrin {
+
+enum TSCX_State { scxIdle, scxWaitDns, scxNoHost, scxOkHost, scxFail, scxConnect, scxCut };
+
+// One outgoing TCP connection at a time, in the thread's event loop. Go orders
+// it and returns a handle; the connection then reports through the events:
+// the host name resolved (OnOkHost) or not (OnNoHost), the connection opened
+// (OnConnect) or failed (OnFail), bytes arrived (OnData), everything queued was
+// sent (OnCanWrite), the peer closed (OnCut). OnNoHost, OnFail and OnCut end
+// the connection. No event ever fires inside Go, Send or Abort, and none of a
+// connection fires after Abort or after the next Go.
+//
+// The time-out covers name resolution and connection together, then each
+// silence of the open connection; when it runs out the connection fails.
+// Numeric addresses skip the name service.
+class TSCX final : public QObject {
+public:
+    using TNotifyEvent = std::function<void(TSCX& Sender)>;
+    using TConnectEvent = std::function<void(TSCX& Sender, const std::string& DistantIP)>;
+    using TDataEvent = std::function<void(TSCX& Sender, const char* Buf, std::int32_t nBufLen)>;
+
+    explicit TSCX(QObject* parent = nullptr);
+    ~TSCX() override;
+    TSCX(const TSCX&) = delete;
+    TSCX& operator=(const TSCX&) = delete;
+
+    // Aborts the connection in progress and starts a new one to host and port
+    // (decimal text). Returns the new connection's handle, or 0 when the order
+    // is refused (empty host, port not a number from 1 to 65535).
+    std::int32_t Go(std::string_view host, std::string_view port, std::int32_t timeoutSecs);
+    // Queues bytes for sending on the open connection; without one they are dropped.
+    void Send(const char* bytes, std::int32_t count);
+    void SendString(std::string_view text);
+    // Closes the connection now; none of its events fires afterwards.
+    void Abort();
+
+    const std::string& Host() const { return m_host; }
+    const std::string& Port() const { return m_port; }
+    std::int32_t TimeoutSecs() const { return m_timeoutSecs; }
+    TSCX_State State() const { return m_state; }
+    // The handle of the connection in progress; 0 when there is none.
+    std::int32_t Handle() const { return m_handle; }
+    // The last OnFail came from the time-out.
+    bool TimedOut() const { return m_timedOut; }
+
+    // Look-ups go to resolver; without one, to DefaultHostResolver().
+    void SetResolver(std::shared_ptr<THostResolver> resolver) { m_resolver = std::move(resolver); }
+
+    TNotifyEvent OnNoHost;
+    TNotifyEvent OnOkHost;
+    TNotifyEvent OnFail;
+    TNotifyEvent OnCut;
+    TNotifyEvent OnCanWrite;
+    TConnectEvent OnConnect;
+    TDataEvent OnData;
+
+private:
+    void Resolved(const QList<QHostAddress>& addresses);
+    void ConnectNext();
+    void SocketConnected();
+    void SocketReadyRead();
+    void SocketBytesWritten();
+    void SocketFailed();
+    void SocketDisconnected();
+    void TimedOutNow();
+    // Ends the connection with a last notification.
+    void Finish(TSCX_State state, const TNotifyEvent& event);
+    void Release();
+    void DisposeSocket();
+    void RestartTimer();
+
+    // Runs an event handler. False when the handler destroyed this channel or
+    // replaced or ended the connection it was called for.
+    template <typename Event, typename... Args>
+    bool Fire(const Event& event, Args&&... args);
+
+    std::string m_host;
+    std::string m_port;
+    std::int32_t m_timeoutSecs = 0;
+    TSCX_State m_state = scxIdle;
+    std::int32_t m_handle = 0;
+    bool m_timedOut = false;
+    std::shared_ptr<THostResolver> m_resolver;
+
+    quint16 m_portNumber = 0;
+    QList<QHostAddress> m_addresses;
+    qsizetype m_nextAddress = 0;
+    QTcpSocket* m_socket = nullptr; // child; released through deleteLater
+    QTimer m_timer;
+};
+
+} // namespace velbrin
