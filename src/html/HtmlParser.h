@@ -1,0 +1,115 @@
+#pragma once
+
+#include "core/ListEx.h"
+#include "core/Stream.h"
+#include "html/LinkParam.h"
+#include "html/Tag.h"
+#include "html/TagEdits.h"
+#include "html/TagParam.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velbrin {
+
+// A page split into a flat, numbered list of items: a start boundary, the
+// tags and comments in document order, and an end boundary. Text between
+// items is not an item; it is the text that follows item i. Items keep
+// offsets only and every text is read again from the source when asked for,
+// so the source must stay alive, and keep its size, while the parser is used;
+// queries move its position. Its bytes may be overwritten in place as long as
+// that does not change where tags begin and end; an anchor's IsMap reflects
+// the page as scanned.
+//
+// The scanner never rejects a page. A tag with 65534 or more bytes between its
+// "<" and ">" is text. A tag not closed before the next "<" ends with that
+// "<", which also begins the next item. A comment ends at the first ">" after
+// "<!-". Every byte of the page belongs to an item or to the text after one:
+// the text after the last tag is the text after the last content item (the
+// start boundary for a page without tags), and the end boundary sits at the
+// end of the page. So copying items 0 .. Count() - 2 with CopyTagAndText, or with
+// CopyTag (WriteLinkTag, WriteTag) followed by CopyTextAfter, gives back every
+// byte of the page once.
+class THtmlParser {
+public:
+    // Scans the whole source from its start, then sets its position back to 0.
+    // Raises EStreamError for a source of 2 GiB or more.
+    explicit THtmlParser(TStream& source);
+    THtmlParser(const THtmlParser&) = delete;
+    THtmlParser& operator=(const THtmlParser&) = delete;
+
+    // Number of items, both boundaries included: 2 for an empty page.
+    int Count() const { return m_items.Count(); }
+    // Item i; for an index outside 0 .. Count() - 1 an item that is a
+    // boundary of kind UNKNOWN at position -1 with length 0.
+    const TTag& Item(int i) const;
+
+    // The first 255 bytes of item i.
+    std::string TagText(int i) const;
+    // All bytes of item i: the text GetParam positions refer to.
+    std::string FullTagText(int i) const;
+
+    // The first 255 bytes of the text after item i, when it has TextFollows.
+    std::string TextAfter(int i) const;
+    // The whole text after item i, without limit.
+    void CopyTextAfter(int i, TStream& out) const;
+    // The bytes of item i, except a last "<" that begins the next item.
+    // Nothing for a boundary.
+    void CopyTag(int i, TStream& out) const;
+    // Item i and the text after it: the bytes from its start up to the start
+    // of the next item. For the start boundary, the text before the first tag.
+    void CopyTagAndText(int i, TStream& out) const;
+
+    // Finds an attribute of item i (see FindTagParam).
+    bool GetParam(std::string_view name, int i, TTagParam& param) const;
+
+    // Fills link from item i. False unless the item is an opening A, BASE,
+    // BODY, IMG, TITLE, AREA, FRAME, FORM or INPUT tag (an INPUT tag needs a
+    // SRC value). A and FRAME values stop before their "#", which stays in
+    // the tag. An A tag with a value gathers its description (its text, ALT
+    // values of the pictures inside, up to the closing A) and IsMap (a picture
+    // inside is marked ISMAP).
+    bool GetLink(int i, TLinkParam& link) const;
+
+    // Writes item i with its link value replaced by newLink and its OLDREF
+    // attribute set to oldRef, which keeps the address the tag was captured
+    // with; an empty oldRef removes OLDREF. A tag without OLDREF and an empty
+    // oldRef is written unchanged. A new OLDREF follows the link attribute.
+    // The whole tag is edited: nothing is cut.
+    void WriteLinkTag(int i, TStream& out, const TLinkParam& link, std::string_view newLink,
+                      std::string_view oldRef) const;
+    // Writes item i with the edits made (positions as GetParam reports them),
+    // without a last "<" that begins the next item, like CopyTag.
+    void WriteTag(int i, TStream& out, const TTagEdits& edits) const;
+
+    // The text after item i and after every following item, up to the first
+    // closing tag of the given kind (or the end), cut at 255 and trimmed.
+    std::string TextUntilClose(int i, std::uint8_t kind) const;
+
+private:
+    void Scan();
+    void AddTag(std::int64_t start, std::int64_t end, const std::string& name);
+    void AddItem(const TTag& item);
+    void IndexItems();
+    void GatherAnchorText(int i, TLinkParam& link) const;
+    void WriteEdited(int i, std::string_view text, const TTagEdits& edits, TStream& out) const;
+
+    std::int64_t NextStart(int i) const;
+    std::int64_t OwnEnd(int i) const;
+    std::string ReadSource(std::int64_t start, std::int64_t count) const;
+    void CopySource(std::int64_t start, std::int64_t end, TStream& out) const;
+
+    TStream& m_source;
+    std::int64_t m_size = 0;
+    TListEx<TTag> m_items;
+    // For each item j (and Count() as a sentinel), the first item at or after
+    // j that closes an anchor, that is a picture marked ISMAP, that adds to an
+    // anchor's description (text follows it, or a picture); Count() for none.
+    std::vector<int> m_nextAnchorClose;
+    std::vector<int> m_nextMapPicture;
+    std::vector<int> m_nextAnchorText;
+};
+
+} // namespace velbrin

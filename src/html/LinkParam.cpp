@@ -1,0 +1,24 @@
+#include "html/LinkParam.h"
+
+#include "core/Url.h"
+
+namespace velbrin {
+
+void TLinkParam::Clear()
+{
+    Link.Clear();
+    OldLink.Clear();
+    IsMap = false;
+    Description.clear();
+}
+
+bool AcceptLink(const TLinkParam& link, const TLinkFilter& filter)
+{
+    if (filter)
+        return filter(link);
+    if (link.TagKind == TagA && link.IsMap)
+        return false;
+    return IsValidUrl(link.Link.Value) && GetProtocol(link.Link.Value) == ProtocolHttp;
+}
+
+} // namespace velbrin
