@@ -298,6 +298,12 @@ void TRequest::ChannelCut()
         return;
     m_busy = 0;
     m_socket->Abort();
+    if (m_phase == 1) {
+        // The server hung up before its header ended: nothing was received,
+        // and the link may well succeed on another try.
+        Fail(TRequestError::ConnectionLost, true);
+        return;
+    }
     if (m_phase == 2) {
         if (m_header.HasContentLength && m_bodyReceived < m_header.ContentLength) {
             Fail(TRequestError::ShortBody, true);
