@@ -1,0 +1,71 @@
+#pragma once
+
+#include "browser/BookmarkTree.h"
+
+#include <string>
+#include <string_view>
+
+namespace velbrin {
+
+// Results of TBookMarks::Load.
+enum TBookmarkLoad : int {
+    BookmarksLoaded = 0,
+    BookmarksMissing = 1,     // no file name, no file, or no list in the file
+    NotABookmarkFile = 4,     // another declaration first, a bookmark declaration but no list, or lists too deep
+    TooManyListEnds = 5,      // more "</DL>" than "<DL>"
+};
+
+// Folders nest at most this deep; a deeper list makes a file NotABookmarkFile.
+inline constexpr int kMaxBookmarkDepth = 200;
+// A file holding more entries (items and folders) than this, or more bytes
+// than kMaxBookmarkFileSize, is refused with EStreamError.
+inline constexpr std::size_t kMaxBookmarkEntries = 2'000'000;
+inline constexpr std::int64_t kMaxBookmarkFileSize = std::int64_t(512) << 20;
+
+// A browser's bookmark file: nested definition lists of folders (H3 headings)
+// and links (A tags), each optionally followed by a DD description. The root
+// folder is the file's top list.
+//
+// Reading keeps every folder and link with its name or title, address,
+// description and dates. What the model does not hold does not survive a
+// save: other attributes (ICON, ICON_URI, LAST_MODIFIED of folders,
+// PERSONAL_TOOLBAR_FOLDER, TAGS, SHORTCUTURL, LAST_CHARSET, FEEDURL...),
+// separators (HR), the META lines, and markup inside titles (their text stays).
+class TBookMarks final : public TBookmarkFolder {
+public:
+    TBookMarks();
+
+    std::string Title; // the file's TITLE
+
+    const std::string& FileName() const { return m_fileName; }
+    void SetFileName(std::string fileName) { m_fileName = std::move(fileName); }
+
+    // Reads FileName into the tree: every child of the root is freed first,
+    // Title and the root's Description are emptied. After success the root's
+    // Name and Description are the Title and no folder is Modified. After a
+    // failure the tree is empty again. Raises EInOutError when the file
+    // cannot be read, EConvertError when a date is not a decimal integer,
+    // EStreamError for a file beyond the limits above.
+    TBookmarkLoad Load();
+    // The same for the bytes of a file; FileName only names it in messages.
+    TBookmarkLoad LoadFrom(std::string_view bytes);
+
+    // Replaces the file FileName by the tree as a whole (temporary file, then
+    // rename; a symbolic link is followed), creating it when missing. Raises
+    // EInOutError, and the old file stays as it was.
+    void Save() const;
+    // The bytes Save writes.
+    std::string SaveText() const;
+
+    // Frees every child of the root.
+    void Release() { FreeChildren(); }
+
+private:
+    std::string m_fileName;
+};
+
+// A new, empty bookmark file titled "Velbrin's webs" (what the setup dialog
+// creates when the user names a file that does not exist). Raises EInOutError.
+void CreateBookmarkFile(const std::string& fileName);
+
+} // namespace velbrin
