@@ -1,0 +1,251 @@
+#include "capture/Web.h"
+
+#include "core/Errors.h"
+#include "core/FileStream.h"
+#include "core/Files.h"
+#include "core/MemoryStream.h"
+#include "core/StreamPrimitives.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velbrin {
+
+namespace {
+
+// The project file holds the user name and password in plain text.
+constexpr unsigned kProjectPermissions = 0600;
+
+// A project of the largest tree, MIME table and map list stays far below this;
+// a larger file is not read into memory.
+constexpr std::int64_t kMaxProjectFileSize = 256 * 1024 * 1024;
+
+// Stored dates are day ordinals from 1 January of year 1. Ordinals outside
+// 0 .. 2 x the offset (beyond the year 3700) are damage and read as "no date";
+// within it, converting back and forth changes no stored value after the first
+// save.
+constexpr double kMaxFileDays = 2 * kFileDayOffset;
+
+void WriteCount(TStream& stream, std::uint16_t count)
+{
+    WriteSmallInt(stream, std::min<std::uint16_t>(count, kMaxWebCount));
+}
+
+std::uint16_t ReadCount(TStream& stream)
+{
+    return static_cast<std::uint16_t>(std::max<std::int16_t>(ReadSmallInt(stream), 0));
+}
+
+void WriteOption(TStream& stream, std::int32_t value) { WriteSmallInt(stream, ClampOption(value)); }
+
+std::int32_t ReadOption(TStream& stream) { return ClampOption(ReadSmallInt(stream)); }
+
+void WriteDate(TStream& stream, TDateTime date) { WriteDouble(stream, DateToFileDays(date)); }
+
+TDateTime ReadDate(TStream& stream)
+{
+    double days = ReadDouble(stream);
+    if (!std::isfinite(days) || days < 0 || days > kMaxFileDays)
+        return 0;
+    return FileDaysToDate(days);
+}
+
+} // namespace
+
+void TWEB::WriteProject(TStream& stream, const TPump& pump) const
+{
+    WriteShortStr(stream, kProjectSignature);
+    WriteSmallInt(stream, kProjectVersion);
+    WriteShortStr(stream, Url);
+    WriteShortStr(stream, Path);
+    WriteShortStr(stream, Title);
+    WriteCount(stream, CapturedCount);
+    WriteCount(stream, FilteredCount);
+    WriteCount(stream, NotFoundCount);
+    WriteCount(stream, ErrorCount);
+    WriteBool(stream, Options.ExternalPathLimit);
+    WriteBool(stream, Options.InternalPathLimit);
+    WriteBool(stream, Options.RefLimit);
+    WriteOption(stream, Options.InternalLinkDepth);
+    WriteOption(stream, Options.ExternalWebDepth);
+    WriteOption(stream, Options.ExternalLinkDepth);
+    WriteOption(stream, Options.MaxFileCount);
+    WriteOption(stream, Options.MaxFileSize);
+    WriteOption(stream, Options.MinFileSize);
+    WriteOption(stream, Options.MaxDiskSize);
+    WriteOption(stream, Options.MaxTime);
+    WriteBool(stream, Options.RealLinkFlag);
+    WriteBool(stream, RewriteFlag);
+    WriteBool(stream, Options.SuppressLinkFlag);
+    WriteBool(stream, Options.ListGifFlag);
+    WriteBool(stream, Options.ListJpegFlag);
+    WriteBool(stream, Options.ListAviFlag);
+    WriteBool(stream, Options.ListWavFlag);
+    WriteBool(stream, Options.ResolvedUrlFlag);
+    WriteBool(stream, Options.ErrorUrlFlag);
+    WriteBool(stream, Options.TodoUrlFlag);
+    WriteBool(stream, Options.FilteredUrlFlag);
+    WriteBool(stream, DisplayOnlineImage);
+    WriteBool(stream, Options.StretchImageFlag);
+    WriteShortStr(stream, Options.Username);
+    WriteShortStr(stream, Options.Password);
+    WriteInt(stream, TotalSize);
+    WriteDate(stream, CaptureDate);
+    WriteBool(stream, Options.BackgroundOnlyFlag);
+    MimeList.SaveToStream(stream);
+    MapList.SaveToStream(stream);
+    WriteDate(stream, LastCaptureInfo.StartDate);
+    WriteDate(stream, LastCaptureInfo.EndDate);
+    WriteInt(stream, LastCaptureInfo.Reserved);
+    WriteInt(stream, LastCaptureInfo.ReceivedKb);
+    WriteInt(stream, LastCaptureInfo.SessionCaptured);
+    WriteInt(stream, LastCaptureInfo.SessionFiltered);
+    WriteInt(stream, LastCaptureInfo.SessionNotFound);
+    WriteInt(stream, LastCaptureInfo.SessionErrors);
+    Tree.SaveToStream(stream, pump);
+}
+
+void TWEB::SaveToFile(const std::string& fileName, const TPump& pump)
+{
+    if (fileName.empty())
+        throw EInOutError("Cannot create a project file without a name.");
+    // Built whole in memory first: nothing reaches the disk unless all of it
+    // could be written.
+    TMemoryStreamEx bytes;
+    WriteProject(bytes, pump);
+    TAtomicFileStream file(fileName, kProjectPermissions);
+    file.WriteBuffer(bytes.Data(), static_cast<std::size_t>(bytes.Size()));
+    file.Commit();
+    FileName = fileName;
+}
+
+bool TWEB::LoadFromFile(const std::string& fileName, const TPump& pump)
+{
+    if (!FileExists(fileName) || GetFileSize(fileName) > kMaxProjectFileSize)
+        return false;
+    TMemoryStreamEx bytes;
+    try {
+        bytes.LoadFromFile(fileName);
+    } catch (const EVelbrinError&) {
+        return false;
+    }
+    Forget();
+    MapList.Clear();
+    ResetFields();
+    FileName = fileName;
+    try {
+        return ReadProject(bytes, pump);
+    } catch (const EStreamError&) {
+        return false;
+    }
+}
+
+bool TWEB::ReadProject(TStream& stream, const TPump& pump)
+{
+    int version = 0;
+    std::string signature = ReadShortStr(stream);
+    if (signature == kProjectSignature) {
+        version = ReadSmallInt(stream);
+        if (version < 0 || version > kProjectVersion)
+            return false;
+    } else if (signature != kOldProjectSignature) {
+        return false;
+    }
+
+    SetUrl(ReadShortStr(stream));
+    // The stored directory is where the Web was: it captures where its
+    // project file is now.
+    ReadShortStr(stream);
+    SetPath(ExtractFilePath(ExpandFileName(FileName)));
+    Title = ReadShortStr(stream);
+
+    // Fields of old versions that are no longer used.
+    if (version > 8 && version < 13)
+        ReadShortStr(stream);
+    if (version > 8 && version < 12) {
+        ReadShortStr(stream);
+        ReadShortStr(stream);
+    }
+    if (version < 12)
+        ReadShortStr(stream);
+    if (version == 12) {
+        ReadByte(stream);
+        ReadByte(stream);
+        ReadByte(stream);
+    }
+    if (version < 13)
+        ReadSmallInt(stream);
+
+    CapturedCount = ReadCount(stream);
+    FilteredCount = ReadCount(stream);
+    NotFoundCount = ReadCount(stream);
+    ErrorCount = ReadCount(stream);
+    if (version >= 1) {
+        Options.ExternalPathLimit = ReadBool(stream);
+        Options.InternalPathLimit = ReadBool(stream);
+    }
+    if (version >= 2)
+        Options.RefLimit = ReadBool(stream);
+    if (version >= 1)
+        Options.InternalLinkDepth = ReadOption(stream);
+    if (version >= 7)
+        Options.ExternalWebDepth = ReadOption(stream);
+    if (version >= 8)
+        Options.ExternalLinkDepth = ReadOption(stream);
+    if (version >= 1) {
+        Options.MaxFileCount = ReadOption(stream);
+        Options.MaxFileSize = ReadOption(stream);
+        Options.MinFileSize = ReadOption(stream);
+        Options.MaxDiskSize = ReadOption(stream);
+        Options.MaxTime = ReadOption(stream);
+    }
+    if (version >= 3) {
+        Options.RealLinkFlag = ReadBool(stream);
+        RewriteFlag = ReadBool(stream);
+        Options.SuppressLinkFlag = ReadBool(stream);
+    }
+    if (version >= 4)
+        Options.ListGifFlag = ReadBool(stream);
+    if (version >= 5)
+        Options.ListJpegFlag = ReadBool(stream);
+    if (version >= 18) {
+        Options.ListAviFlag = ReadBool(stream);
+        Options.ListWavFlag = ReadBool(stream);
+        Options.ResolvedUrlFlag = ReadBool(stream);
+        Options.ErrorUrlFlag = ReadBool(stream);
+        Options.TodoUrlFlag = ReadBool(stream);
+        Options.FilteredUrlFlag = ReadBool(stream);
+    }
+    if (version >= 10)
+        DisplayOnlineImage = ReadBool(stream);
+    if (version >= 11)
+        Options.StretchImageFlag = ReadBool(stream);
+    if (version >= 21) {
+        Options.Username = ReadShortStr(stream);
+        Options.Password = ReadShortStr(stream);
+    }
+    if (version >= 6)
+        TotalSize = std::max(ReadInt(stream), 0);
+    if (version >= 14)
+        CaptureDate = ReadDate(stream);
+    if (version >= 15)
+        Options.BackgroundOnlyFlag = ReadBool(stream);
+
+    if (!MimeList.LoadFromStream(stream))
+        return false;
+    if (version >= 17 && !MapList.LoadFromStream(stream, version))
+        return false;
+    if (version >= 19) {
+        LastCaptureInfo.StartDate = ReadDate(stream);
+        LastCaptureInfo.EndDate = ReadDate(stream);
+        LastCaptureInfo.Reserved = ReadInt(stream);
+        LastCaptureInfo.ReceivedKb = ReadInt(stream);
+        LastCaptureInfo.SessionCaptured = ReadInt(stream);
+        LastCaptureInfo.SessionFiltered = ReadInt(stream);
+        LastCaptureInfo.SessionNotFound = ReadInt(stream);
+        LastCaptureInfo.SessionErrors = ReadInt(stream);
+    }
+    return Tree.LoadFromStream(stream, version, pump);
+}
+
+} // namespace velbrin
