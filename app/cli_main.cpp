@@ -1,14 +1,17 @@
-#include <cstdio>
-#include <cstring>
+// velbrin-cli: captures web sites to the local disk from a terminal.
+#include "CliProgram.h"
+
+#include <QCoreApplication>
+
+#include <clocale>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("velbrin-cli %s\n", VELBRIN_VERSION);
-            return 0;
-        }
-    }
-    std::fprintf(stderr, "usage: velbrin-cli --version\n");
-    return 2;
+    QCoreApplication application(argc, argv);
+    // Day and month names of the log and the index pages come from the user's locale.
+    std::setlocale(LC_TIME, "");
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    return velbrin::RunCommandLineProgram(arguments, VELBRIN_VERSION);
 }

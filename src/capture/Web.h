@@ -187,6 +187,17 @@ public:
     // options). Returns GetTodoCount().
     std::uint16_t UpdateTodo();
 
+    // Prepares a page just stored by a capture: every link in it is made
+    // absolute against the page's address (and against its BASE address after
+    // the BASE tag), LOWSRC attributes are dropped, a comment with the page's
+    // address follows the HTML tag, the real-link footer is appended when
+    // RealLinkFlag asks for it, and the links are entered in page order as
+    // far as validator accepts them (the default acceptance test without
+    // one). The page's title becomes the record's description. The page is
+    // replaced as a whole: when it cannot be written it stays as it was
+    // stored, and false is returned.
+    bool SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkFilter& validator = {});
+
     // --- The Web as a whole -----------------------------------------------
 
     // Deletes every captured file, the map files and the log, and restarts

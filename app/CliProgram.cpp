@@ -1,0 +1,305 @@
+#include "CliProgram.h"
+
+#include "CommandLine.h"
+#include "TerminalView.h"
+#include "browser/BrowserLaunch.h"
+#include "browser/Bookmarks.h"
+#include "browser/WebBookmark.h"
+#include "capture/ResolvePass.h"
+#include "capture/SessionCapture.h"
+#include "capture/SessionRun.h"
+#include "capture/Web.h"
+#include "config/Param.h"
+#include "config/ProgramDir.h"
+#include "config/WorkPath.h"
+#include "core/Errors.h"
+#include "core/Files.h"
+#include "core/IniFile.h"
+#include "core/Text.h"
+#include "core/Url.h"
+#include "capture/KnownWebs.h"
+#include "media/PictureSizeReader.h"
+#include "store/MimeDefFile.h"
+#include "store/MimeList.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace velbrin {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: velbrin-cli [options] ADDRESS | PROJECT.WEB [CAPTURE] [OPTIONS.INI]\n"
+    "\n"
+    "  ADDRESS          an http:// address: makes a new Web in the capture directory\n"
+    "                   of the settings (or loads the one made before) and captures it\n"
+    "  PROJECT.WEB      a Web's project file: prints its summary, or captures it with CAPTURE\n"
+    "  OPTIONS.INI      options for a new Web: key MIMES and the capture options of\n"
+    "                   its section OPTIONS\n"
+    "\n"
+    "options:\n"
+    "  --workpath DIR   the working directory (settings, list of Webs); asked for once\n"
+    "  --bookmark       add or update the Web's bookmark after the capture\n"
+    "  --open           show the Web's home page in the browser after the capture\n"
+    "  --help           this text\n"
+    "  --version        the program's version\n";
+
+// Ctrl-C reaches the event loop through a socket pair: the handler only writes
+// one byte, the loop does the rest.
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void OnInterrupt(int)
+{
+    char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void Say(const std::string& text) { std::fprintf(stdout, "%s\n", TerminalSafe(text).c_str()); }
+void Complain(const std::string& text) { std::fprintf(stderr, "velbrin-cli: %s\n", TerminalSafe(text).c_str()); }
+
+std::string DateText(TDateTime date) { return date > 0 ? FormatLongDate(date) : std::string("never"); }
+
+void PrintSummary(const TWEB& web)
+{
+    Say("Title:        " + web.Title);
+    Say("Address:      " + web.Url);
+    Say("Directory:    " + web.Path);
+    Say("Project file: " + web.FileName);
+    Say("Links:        " + std::to_string(web.GetLinkCount()) + " (captured " + std::to_string(web.CapturedCount)
+        + ", to do " + std::to_string(web.GetTodoCount()) + ", errors " + std::to_string(web.ErrorCount)
+        + ", not found " + std::to_string(web.NotFoundCount) + ", filtered " + std::to_string(web.FilteredCount)
+        + ")");
+    Say("Stored:       " + FormatBytes(web.TotalSize));
+    const TCaptureInfo& last = web.LastCaptureInfo;
+    if (last.StartDate > 0) {
+        Say("Last session: " + DateText(last.StartDate) + " to " + DateText(last.EndDate));
+        Say("              captured " + std::to_string(last.SessionCaptured) + ", filtered "
+            + std::to_string(last.SessionFiltered) + ", not found " + std::to_string(last.SessionNotFound)
+            + ", errors " + std::to_string(last.SessionErrors) + ", received " + std::to_string(last.ReceivedKb)
+            + " Kb");
+    } else {
+        Say("Last session: never captured");
+    }
+    std::string home = web.Path + "_Home.htm";
+    if (FileExists(home))
+        Say("Home page:    " + home);
+}
+
+// Why an address cannot be captured; empty when it can.
+std::string AddressProblem(const std::string& address)
+{
+    std::string lower = LowerCase(address);
+    if (lower.starts_with("https:"))
+        return "only http:// addresses can be captured (HTTP/1.0, without TLS): " + address;
+    if (!lower.starts_with("http://"))
+        return "a start address begins with http:// : " + address;
+    if (GetHost(address).empty())
+        return "the address names no host: " + address;
+    return {};
+}
+
+} // namespace
+
+int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::string& version)
+{
+    TCommandLine line = ParseCommandLine(arguments);
+    if (line.Version) {
+        std::printf("velbrin-cli %s\n", version.c_str());
+        return kExitCaptured;
+    }
+    if (line.Help) {
+        std::fputs(kUsage, stdout);
+        return kExitCaptured;
+    }
+    if (!line.Error.empty()) {
+        Complain(line.Error);
+        std::fputs(kUsage, stderr);
+        return kExitUnusable;
+    }
+    if (!line.HasWork()) {
+        std::fputs(kUsage, stderr);
+        return kExitUnusable;
+    }
+    if (!line.Address.empty()) {
+        if (std::string problem = AddressProblem(line.Address); !problem.empty()) {
+            Complain(problem);
+            return kExitUnusable;
+        }
+    }
+
+    SetProgramDir(LocateProgramDir());
+    std::unique_ptr<TParam> settings;
+    try {
+        if (!line.WorkPath.empty() && !ReadProfileWorkPath().empty())
+            AdoptWorkPath(line.WorkPath);
+        settings = std::make_unique<TParam>(CommandLineWorkPathChooser(line.WorkPath, Say));
+    } catch (const EVelbrinError& e) {
+        Complain(e.what());
+        return kExitUnusable;
+    }
+
+    TMIMELIST globalMime;
+    std::string mimeError;
+    if (LoadMimeDef(globalMime, WorkPath(), &mimeError) == MimeDefStatus::DefaultsUsed)
+        Complain("mime.def: " + mimeError + " (using the default MIME types)");
+    TKnownWebs knownWebs(WorkPath());
+    knownWebs.Load();
+
+    std::string projectFile = line.ProjectFile;
+    bool capture = line.Capture;
+    if (projectFile.empty()) {
+        projectFile = DefaultProjectFile(settings->Path, line.Address);
+        capture = true;
+    }
+    projectFile = ExpandFileName(projectFile);
+
+    auto web = std::make_unique<TWEB>(*settings, ProgramDir());
+    if (FileExists(projectFile)) {
+        if (!web->LoadFromFile(projectFile)) {
+            Complain("cannot load the project file " + projectFile);
+            return kExitUnusable;
+        }
+    } else if (!line.Address.empty()) {
+        if (!web->Init(line.Address, ExtractFilePath(projectFile), globalMime)) {
+            Complain("cannot create the capture directory " + ExtractFilePath(projectFile));
+            return kExitUnusable;
+        }
+        if (!line.OptionsFile.empty()) {
+            if (!FileExists(line.OptionsFile)) {
+                Complain("no options file " + line.OptionsFile);
+                return kExitUnusable;
+            }
+            TIniFile options(line.OptionsFile);
+            std::string mimes = options.ReadString("OPTIONS", "MIMES", "");
+            if (!mimes.empty())
+                web->MimeList.SetCmdLine(mimes);
+            web->Options.MergeOptions(options, "OPTIONS");
+        }
+        settings->Url = web->Url;
+        try {
+            web->SaveToFile(projectFile);
+        } catch (const EVelbrinError& e) {
+            Complain(e.what());
+            return kExitUnusable;
+        }
+        capture = true;
+        Say("New Web " + web->Url + " in " + web->Path);
+    } else {
+        Complain("no project file " + projectFile);
+        return kExitUnusable;
+    }
+    knownWebs.Add(projectFile);
+    auto saveKnownWebs = [&] {
+        try {
+            knownWebs.Save();
+        } catch (const EVelbrinError& e) {
+            Complain(e.what());
+        }
+    };
+
+    if (!capture) {
+        PrintSummary(*web);
+        saveKnownWebs();
+        return kExitCaptured;
+    }
+
+    if (GetHost(web->Url).find('.') == std::string::npos)
+        Complain("warning: the host " + GetHost(web->Url)
+                 + " has no \".\", so no link of its pages can be followed: only the start page is captured. "
+                   "Use the numeric address (127.0.0.1 for localhost) to capture the whole site.");
+
+    // Ctrl-C stops the session (then the resolution pass); the Web is saved.
+    TCapture* running = nullptr;
+    TTerminalResolveView* resolving = nullptr;
+    std::unique_ptr<QSocketNotifier> interrupts;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
+        interrupts = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(interrupts.get(), &QSocketNotifier::activated, [&] {
+            char byte;
+            [[maybe_unused]] ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+            if (running) {
+                std::fputs("\nStopping the capture...\n", stderr);
+                running->StopCapture();
+            } else if (resolving) {
+                resolving->Cancel();
+            }
+        });
+        std::signal(SIGINT, OnInterrupt);
+        std::signal(SIGTERM, OnInterrupt);
+    }
+
+    const bool interactive = ::isatty(::fileno(stdout)) != 0;
+    TTerminalCaptureView view(stdout, interactive);
+    TBrowserPrompts prompts;
+    prompts.ErrorBox = [](TErrorKind kind, std::string_view text, TBoxButtons buttons) {
+        return ErrorBox(kind, text, buttons);
+    };
+    TCaptureSteps steps;
+    steps.SessionChanged = [&](TCapture* session) {
+        running = session;
+        if (!session)
+            view.Finish();
+    };
+    steps.SaveWeb = [&] {
+        try {
+            web->SaveToFile(web->FileName.empty() ? projectFile : web->FileName);
+            knownWebs.Add(web->FileName);
+            return true;
+        } catch (const EVelbrinError& e) {
+            Complain(std::string("the Web could not be saved: ") + e.what());
+            return false;
+        }
+    };
+    steps.ResolveLinks = [&] {
+        TTerminalResolveView progress(stdout, interactive);
+        resolving = &progress;
+        ResolveLinks(*web, settings->IndexParams, ReadPictureSize, progress,
+                     [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+        resolving = nullptr;
+        progress.Finish();
+        // What the pass computed (the total size, map entries) is kept.
+        steps.SaveWeb();
+    };
+    steps.AddBookmark = [&] {
+        try {
+            TBookMarks bookmarks;
+            TBookmarkChange change =
+                AddWebBookmark(bookmarks, *settings, TWebBookmark{web->Path, web->Title, web->Url}, prompts);
+            if (change == TBookmarkChange::Added)
+                Say("Bookmark added to " + settings->BookmarkFile);
+            else if (change == TBookmarkChange::Retitled)
+                Say("Bookmark retitled in " + settings->BookmarkFile);
+        } catch (const EVelbrinError& e) {
+            Complain(std::string("the bookmark could not be written: ") + e.what());
+        }
+    };
+    steps.ShowHomePage = [&] { OpenWebHomePage(*settings, web->Path, prompts); };
+
+    Say("Capturing " + web->Url + " into " + web->Path);
+    TCaptureEnd end = RunCapture(*web, *settings, globalMime, view, steps, line.AddBookmark, line.OpenBrowser);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    interrupts.reset();
+
+    saveKnownWebs();
+    if (end.DiskFull)
+        Complain("the disk is full: the capture stopped");
+    Say("Session: captured " + std::to_string(end.SessionCaptured) + ", filtered "
+        + std::to_string(web->LastCaptureInfo.SessionFiltered) + ", not found "
+        + std::to_string(web->LastCaptureInfo.SessionNotFound) + ", errors "
+        + std::to_string(web->LastCaptureInfo.SessionErrors));
+    Say("Capture log:  " + web->Path + std::string(kLogFileName));
+    std::string home = web->Path + "_Home.htm";
+    if (FileExists(home))
+        Say("Open the copy: " + MakeFileUrl(home));
+    return end.SessionCaptured > 0 ? kExitCaptured : kExitNothing;
+}
+
+} // namespace velbrin

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velbrin {
+
+// Exit statuses of the headless program.
+inline constexpr int kExitCaptured = 0;    // the session kept at least one file (or nothing was asked)
+inline constexpr int kExitNothing = 1;     // nothing was captured
+inline constexpr int kExitUnusable = 2;    // unusable arguments, or a project file that does not load
+
+// The headless program: processes the command line as the desktop program
+// does (project file, options file, start address, "CAPTURE"), captures in
+// the thread's event loop while showing the progress on the terminal, and
+// keeps "webs.dat", "mime.def" and "velbrin.ini" in the working path. The Qt
+// application object must exist.
+int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::string& version);
+
+} // namespace velbrin

@@ -1,0 +1,102 @@
+#include "capture/Web.h"
+#include "core/Errors.h"
+#include "core/FileStream.h"
+#include "core/Files.h"
+#include "core/MemoryStream.h"
+#include "core/Url.h"
+#include "html/HtmlParser.h"
+#include "html/RewriteFooter.h"
+#include "store/LocalName.h"
+
+namespace velbrin {
+
+namespace {
+
+void WriteText(TStream& out, std::string_view text) { out.WriteBuffer(text.data(), text.size()); }
+
+} // namespace
+
+bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkFilter& validator)
+{
+    TWEB& web = *this;
+    if (!IsSafeLocalName(record.GetFileName()))
+        return false;
+    const std::string file = web.Path + record.GetFileName();
+    if (!FileExists(file))
+        return false;
+
+    TMemoryStreamEx source;
+    try {
+        source.LoadFromFile(file);
+    } catch (const EVelbrinError&) {
+        return false;
+    }
+    THtmlParser parser(source);
+    TMemoryStreamEx out;
+    std::string base(pageUrl);
+    std::string title;
+    TLinkParam link;
+
+    for (int i = 0; i <= parser.Count() - 2; ++i) {
+        const TTag& item = parser.Item(i);
+        if (item.Flags & TagBoundary) {
+            parser.CopyTextAfter(i, out);
+            continue;
+        }
+        parser.GetLink(i, link);
+        const bool open = (item.Flags & TagOpen) != 0;
+        if (open && link.TagKind == TagTitle)
+            title = link.Description;
+
+        if (link.Link.Value.empty()) {
+            if (open && item.Kind == TagHtml) {
+                parser.CopyTag(i, out);
+                WriteText(out, "\r\n<!-- Url : \"");
+                WriteText(out, pageUrl);
+                WriteText(out, "\" -->\r\n");
+                parser.CopyTextAfter(i, out);
+            } else {
+                parser.CopyTagAndText(i, out);
+            }
+            continue;
+        }
+
+        const std::string absolute = ResolveUrl(link.Link.Value, base);
+        TTagEdits edits;
+        if (IsValidUrl(absolute) && GetProtocol(absolute) == ProtocolHttp)
+            edits.Replace(link.Link.ValueStart, link.Link.ValueLength, absolute);
+        TTagParam lowsrc;
+        if (link.TagKind == TagImg && parser.GetParam("LOWSRC", i, lowsrc))
+            edits.Delete(lowsrc.ParamStart, lowsrc.ParamLength);
+        parser.WriteTag(i, out, edits);
+        parser.CopyTextAfter(i, out);
+
+        if (item.Kind == TagBase)
+            base = absolute;
+        link.Link.Value = absolute;
+        if (AcceptLink(link, validator)) {
+            TLinkItem candidate;
+            candidate.LinkType = link.LinkType;
+            candidate.Url = absolute;
+            candidate.Description = link.Description;
+            web.NewLink(candidate, &record);
+        }
+        if (link.IsMap)
+            record.SetIsmap(true);
+    }
+    if (web.Options.RealLinkFlag)
+        AppendRealLinkFooter(out, pageUrl, web.CaptureDate);
+
+    try {
+        TAtomicFileStream target(file);
+        target.WriteBuffer(out.Data(), static_cast<std::size_t>(out.Size()));
+        target.Commit();
+    } catch (const EVelbrinError&) {
+        return false;
+    }
+    if (!title.empty())
+        record.SetDescription(title);
+    return true;
+}
+
+} // namespace velbrin

@@ -1,0 +1,174 @@
+#include "capture/ResolvePass.h"
+
+#include "capture/Web.h"
+#include "config/SommaireParam.h"
+#include "core/Errors.h"
+#include "core/Files.h"
+#include "core/MemoryStream.h"
+#include "core/Url.h"
+#include "html/RewritePage.h"
+#include "index/SommaireIndex.h"
+#include "maps/MapScan.h"
+#include "store/LocalName.h"
+
+#include <unordered_set>
+#include <vector>
+
+namespace velbrin {
+
+namespace {
+
+struct TSite {
+    std::string Key; // "//host[:port]"
+    const TWebNode* Node;
+};
+
+bool IsCaptured(const TWebFile& file)
+{
+    return file.State == StateCapturedPage || file.State == StateCapturedFile;
+}
+
+void LogProblem(TWEB& web, const std::string& problem) { web.LogUrl(problem, ""); }
+
+} // namespace
+
+int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeReader& readSize, TResolveView& view,
+                 const TPump& pump)
+{
+    std::int64_t total = 0;
+    view.ShowSite("Recherche...");
+    LetEventsThrough(pump);
+    view.ShowProgress(0, web.CapturedCount);
+
+    TSommaireIndex index(web, params, readSize);
+
+    // The sites: the host entries under the protocol level of the tree.
+    std::vector<TSite> sites;
+    const TWebNode& root = web.Tree.Root();
+    if (root.EntryCount() > 0) {
+        if (const TWebNode* protocol = root.NodeAt(0)) {
+            for (std::size_t i = 0; i < protocol->EntryCount() && !view.Cancelled(); ++i) {
+                if (const TWebNode* host = protocol->NodeAt(i))
+                    sites.push_back({protocol->Key(i), host});
+            }
+        }
+    }
+    if (view.Cancelled())
+        return kResolveCancelled;
+
+    LetEventsThrough(pump);
+    const TRewriteFlags flags = TRewriteFlags::FromOptions(web.Options);
+    TRewriteFlags mapFlags = flags;
+    mapFlags.RealLinkFlag = false;
+    {
+        TPageRewriter mapRewriter(web.Path, web.Tree, web.MapList, mapFlags, web.CaptureDate);
+        for (std::size_t i = 0; i < web.MapList.Count(); ++i) {
+            const std::string& mapFile = web.MapList.Item(i).MapFile;
+            TRewriteResult result = mapRewriter.RewriteFile(mapFile, "");
+            if (!result.Done() && result.Status != TRewriteStatus::Missing)
+                LogProblem(web, mapFile + " : " + result.Message);
+        }
+    }
+
+    // A record entered under two addresses (a redirection) is rewritten,
+    // counted and listed once.
+    std::unordered_set<const TWebFile*> counted;
+    std::unordered_set<const TWebFile*> offered;
+    for (const TSite& site : sites) {
+        TSiteCounts counts;
+        std::int32_t records = 0;
+        std::int32_t pages = 0;
+        std::int32_t knownFiles = 0;
+        const TWebFile* firstFile = nullptr;
+        const TWebFile* firstPage = nullptr;
+        TMemoryStreamEx sizes;
+
+        view.ShowSite(site.Key.size() > 2 ? site.Key.substr(2) : site.Key);
+        view.ShowFile("");
+        view.ShowProgress(0, 0);
+        LetEventsThrough(pump);
+
+        // Counting walk.
+        web.Tree.ForEachFile(
+            [&](TWebFile& file) {
+                if (view.Cancelled())
+                    return true;
+                if (!counted.insert(&file).second)
+                    return false;
+                if (file.State == StateCapturedPage)
+                    ++pages;
+                if (IsCaptured(file)) {
+                    const TMimeItem* mime = web.MimeList.GetMimeByString(file.GetMimeType());
+                    if (!mime)
+                        return false;
+                    ++knownFiles;
+                    if (!firstFile)
+                        firstFile = &file;
+                    if (mime->MimeClass == MimeClassHtml && !firstPage)
+                        firstPage = &file;
+                    if (IsSafeLocalName(file.GetFileName()))
+                        total += GetFileSize(web.Path + file.GetFileName());
+                }
+                index.CountFile(file, counts, &sizes);
+                ++records;
+                LetEventsThrough(pump);
+                return false;
+            },
+            site.Node);
+
+        if (records > 0 && knownFiles > 0 && !view.Cancelled()) {
+            view.ShowProgress(0, pages);
+            sizes.SetPosition(0);
+            if (!firstPage)
+                firstPage = firstFile;
+            const std::string firstUrl = web.Tree.GetFileUrl(*firstPage);
+            index.AddSite(GetHost(firstUrl), firstUrl, firstPage->GetFileName(), counts, &sizes);
+
+            TPageRewriter rewriter(web.Path, web.Tree, web.MapList, flags, web.CaptureDate);
+            int done = 0;
+            web.Tree.ForEachFile(
+                [&](TWebFile& file, const std::string& url) {
+                    if (view.Cancelled())
+                        return true;
+                    if (!offered.insert(&file).second)
+                        return false;
+                    if (file.State == StateCapturedPage) {
+                        view.ShowFile(file.GetFileName());
+                        const std::string path = web.Path + file.GetFileName();
+                        if (IsSafeLocalName(file.GetFileName()) && FileExists(path)) {
+                            if (file.GetIsmap()) {
+                                try {
+                                    BuildPageMaps(url, path, web.Tree, web.MapList);
+                                } catch (const EVelbrinError& e) {
+                                    LogProblem(web, file.GetFileName() + " : " + e.what());
+                                }
+                            }
+                            TRewriteResult result = rewriter.RewriteFile(file.GetFileName(), url);
+                            if (!result.Done())
+                                LogProblem(web, file.GetFileName() + " : " + result.Message);
+                            view.ShowProgress(++done, pages);
+                            LetEventsThrough(pump);
+                        }
+                    }
+                    index.OfferFile(file);
+                    return false;
+                },
+                site.Node);
+            index.FlushLists();
+        }
+        if (view.Cancelled())
+            break;
+    }
+
+    const bool cancelled = view.Cancelled();
+    if (!cancelled)
+        web.TotalSize = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
+    try {
+        index.Finish();
+    } catch (const EVelbrinError& e) {
+        LogProblem(web, e.what());
+    }
+    return cancelled ? kResolveCancelled : kResolveDone;
+}
+
+} // namespace velbrin

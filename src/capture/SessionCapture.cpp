@@ -1,0 +1,458 @@
+#include "capture/SessionCapture.h"
+
+#include "capture/Web.h"
+#include "config/Param.h"
+#include "core/CaseFold.h"
+#include "core/Errors.h"
+#include "core/Files.h"
+#include "core/Url.h"
+#include "net/Request.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace velbrin {
+
+namespace {
+
+constexpr int kSaveEvery = 50;
+
+std::string FormatClock(std::int64_t elapsedMs)
+{
+    std::int64_t s = elapsedMs / 1000;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2lld:%.2lld:%.2lld", static_cast<long long>(s / 3600),
+                  static_cast<long long>(s % 3600 / 60), static_cast<long long>(s % 60));
+    return text;
+}
+
+} // namespace
+
+TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump pump)
+    : m_web(web)
+    , m_settings(settings)
+    , m_view(view)
+    , m_pump(std::move(pump))
+{
+    int sockets = std::clamp(settings.MaxSockets, 1, kMaxSocketCount);
+    for (int i = 1; i <= sockets; ++i) {
+        auto request = std::make_unique<TRequest>(i);
+        request->Timeout = settings.Timeout > 0 ? settings.Timeout : TRequest::kDefaultTimeout;
+        // The request's lines carry host names taken from the pages.
+        request->OnLog = [this](TRequest&, const std::string& line) { m_web.LogUrl(line, ""); };
+        request->OnHeader = [this](TRequest& r) { return OnHeader(r); };
+        request->OnComplete = [this](TRequest& r) { OnComplete(r); };
+        request->OnError = [this](TRequest& r, bool retry) { OnError(r, retry); };
+        request->OnProgress = [this](TRequest& r) { OnProgress(r); };
+        request->OnStateChange = [this](TRequest& r) { OnStateChange(r); };
+        request->OnBytes = [this](std::int32_t count) { OnBytes(count); };
+        m_requests.push_back(std::move(request));
+    }
+    m_rows.assign(m_requests.size(), TSocketRow{"", "", std::string(SocketStateName(ssIdle)), -1, 0});
+    for (int socket = 1; socket <= SocketCount(); ++socket)
+        ShowRow(socket);
+
+    m_timer = std::make_unique<QTimer>();
+    m_timer->setInterval(1000);
+    QObject::connect(m_timer.get(), &QTimer::timeout, [this] { Tick(); });
+    m_timer->start();
+
+    m_startTick = std::chrono::steady_clock::now();
+    LetEventsThrough(m_pump);
+    m_web.UpdateTodo();
+    m_web.CaptureDate = Now();
+    m_web.Log("D\xE9" "but de capture le " + FormatLongDate(m_web.CaptureDate));
+    ShowCounts();
+    ShowTotals();
+}
+
+TCapture::~TCapture()
+{
+    m_timer->stop();
+    // Requests are freed with their sockets; an open transfer is aborted
+    // and its partial file deleted.
+    for (auto& request : m_requests) {
+        request->OnHeader = nullptr;
+        request->OnComplete = nullptr;
+        request->OnError = nullptr;
+        request->OnProgress = nullptr;
+        request->OnStateChange = nullptr;
+        request->OnBytes = nullptr;
+        request->OnLog = nullptr;
+    }
+    m_requests.clear();
+}
+
+bool TCapture::Dispatch()
+{
+    if (m_web.DiskFull() && !m_stopping)
+        StopForFullDisk(nullptr);
+
+    bool assigned = true;
+    while (!m_web.TodoList().empty() && assigned && !m_stopping) {
+        assigned = false;
+        for (auto& request : m_requests) {
+            if (request->Busy() != 0)
+                continue;
+            TWebFile* link = m_web.TakeTodo();
+            if (!link)
+                break;
+            Hand(*request, *link);
+            assigned = true;
+            break;
+        }
+        LetEventsThrough(m_pump);
+    }
+    if (!m_web.TodoList().empty() && !m_stopping)
+        return true;
+    for (auto& request : m_requests) {
+        if (request->Busy() != 0)
+            return true;
+    }
+    EndSession();
+    return false;
+}
+
+void TCapture::Hand(TRequest& request, TWebFile& link)
+{
+    const TOPTIONS& options = m_web.Options;
+    if (m_needAuth) {
+        request.SetCredentials(options.Username, options.Password);
+        m_needAuth = false;
+    }
+    std::string url = m_web.Tree.GetFileUrl(link);
+    TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
+    row.Host = GetHost(url);
+    row.Path = GetDocument(url);
+    row.Size = -1;
+    row.Percent = 0;
+    ShowRow(request.Index());
+
+    request.Link = &link;
+    link.State = StateInProgress;
+    ++link.Tries;
+    if (m_settings.UseProxy && !m_settings.ProxyAdress.empty())
+        request.Get(url, m_settings.ProxyAdress, m_settings.ProxyPort);
+    else
+        request.Get(url, "", 80);
+}
+
+bool TCapture::OnHeader(TRequest& request)
+{
+    TWebFile* record = request.Link;
+    if (!record)
+        return false;
+    const THTTPHEADER& header = request.Header();
+    const std::int32_t status = header.Status;
+
+    if ((status == 301 || status == 302) && !header.Location.empty())
+        return FollowRedirect(request, *record);
+
+    if (status == 0 || status == 200 || status == 301 || status == 302)
+        return AcceptBody(request, *record);
+
+    if (status == 401) {
+        if (record->Tries > static_cast<std::uint32_t>(std::max(m_settings.TryCount, 0))) {
+            GiveUp(*record);
+        } else {
+            ++record->Tries;
+            record->State = StateToExplore;
+            m_needAuth = true;
+            m_web.AddTodo(*record);
+        }
+        return false;
+    }
+
+    m_web.LogAfter("URL non trouv\xE9" "e (" + std::to_string(status) + "):", request.Url());
+    record->State = StateNotFound;
+    record->SetFileName("NotFound.htm");
+    m_web.CountNotFound();
+    ++m_sessionNotFound;
+    ShowCounts();
+    return false;
+}
+
+bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
+{
+    std::string target = ResolveUrl(request.Header().Location, request.Url());
+    // An address this capture cannot fetch (another protocol, no host) is not
+    // entered: it would be requested from the wrong server.
+    if (!IsValidUrl(target) || GetProtocol(target) != ProtocolHttp) {
+        m_web.LogUrl(target, " : url non valide");
+        record.State = StateFiltered;
+        m_web.CountFiltered();
+        ++m_sessionFiltered;
+        ShowCounts();
+        return false;
+    }
+    TLinkItem item;
+    item.Url = target;
+    item.LinkType = record.GetLinkType();
+    item.Description = record.GetDescription();
+    if (TWebFile* entered = m_web.NewLink(item, &record))
+        m_web.AddAlias(request.Url(), *entered);
+    m_web.CountCaptured();
+    ++m_sessionCaptured;
+    ++m_sinceSave;
+    ShowCounts();
+    return false;
+}
+
+bool TCapture::AcceptBody(TRequest& request, TWebFile& record)
+{
+    const THTTPHEADER& header = request.Header();
+    record.SetMimeType(header.ContentType);
+    if (!m_web.Filter(record, header.ContentLength, request.Url())) {
+        record.State = StateFiltered;
+        m_web.CountFiltered();
+        ++m_sessionFiltered;
+        ShowCounts();
+        return false;
+    }
+    std::int64_t freeSpace = m_web.FreeDiskSpace();
+    if (freeSpace >= 0 && header.ContentLength >= freeSpace - 1024) {
+        m_diskFull = true;
+        m_stopping = true;
+        record.State = StateError;
+        return false;
+    }
+    const TMimeItem* mime = m_web.MimeList.GetMimeByString(header.ContentType);
+    if (!mime)
+        return false;
+    if (m_settings.NoWriteDisk && mime->MimeClass != MimeClassHtml)
+        request.SaveBody = false;
+    request.BodyFileName = MakeLocalFileName(request.Url(), m_web.Path, mime->Extension);
+    record.SetFileName(ExtractFileName(request.BodyFileName));
+    TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
+    row.Size = header.HasContentLength ? header.ContentLength : -1;
+    ShowRow(request.Index());
+    return true;
+}
+
+void TCapture::OnComplete(TRequest& request)
+{
+    TWebFile* record = request.Link;
+    if (!record)
+        return;
+    TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
+    row.Percent = 0;
+    row.State = std::string(SocketStateName(request.SocketState()));
+    ShowRow(request.Index());
+
+    const TMimeItem* mime = m_web.MimeList.GetMimeByString(record->GetMimeType());
+    if (!mime)
+        return;
+    const std::string file = m_web.Path + record->GetFileName();
+    bool written = request.SaveBody && FileExists(file);
+    if (mime->MimeClass == MimeClassHtml && written)
+        m_web.SetHtmlLinks(*record, request.Url(), [this](const TLinkParam& link) { return LinkValidator(link); });
+
+    std::int64_t size = written ? GetFileSize(file) : request.Header().ContentLength;
+    const TOPTIONS& options = m_web.Options;
+    bool discard = !mime->Capture || (options.MinFileSize > 0 && size < options.MinFileSize * 1024LL)
+                   || (options.MaxFileSize > 0 && size > options.MaxFileSize * 1024LL);
+    if (discard) {
+        DeleteFile(file);
+        record->State = StateFiltered;
+        m_web.CountFiltered();
+        ++m_sessionFiltered;
+    } else {
+        m_web.AddTotalSize(size);
+        ShowTotals();
+        m_web.CountCaptured();
+        ++m_sessionCaptured;
+        ++m_sinceSave;
+        record->State = mime->MimeClass == MimeClassHtml ? StateCapturedPage : StateCapturedFile;
+        if ((options.ListGifFlag && SameText(record->GetMimeType(), "image/gif"))
+            || (options.ListJpegFlag && SameText(record->GetMimeType(), "image/jpeg")))
+            m_view.ListDocument(record->GetFileName(), m_web.DisplayOnlineImage);
+        if (m_sinceSave >= kSaveEvery) {
+            m_sinceSave = 0;
+            SaveWeb();
+        }
+    }
+    CheckLimits();
+    ShowCounts();
+}
+
+void TCapture::OnError(TRequest& request, bool retry)
+{
+    TWebFile* record = request.Link;
+    if (!record)
+        return;
+    if (request.ErrorKind() == TRequestError::DiskFull) {
+        StopForFullDisk(record);
+        return;
+    }
+    if (retry && record->Tries < static_cast<std::uint32_t>(std::max(m_settings.TryCount, 0))) {
+        m_web.RequeueTodo(*record);
+        return;
+    }
+    GiveUp(*record);
+}
+
+void TCapture::GiveUp(TWebFile& record)
+{
+    // The start page keeps its state: the next session tries it again.
+    if (record.LinkDepth > 0)
+        record.State = StateError;
+    m_web.CountError();
+    ++m_sessionErrors;
+    ShowCounts();
+}
+
+void TCapture::StopForFullDisk(TWebFile* record)
+{
+    m_diskFull = true;
+    if (record)
+        record->State = StateError;
+    StopCapture();
+}
+
+void TCapture::OnProgress(TRequest& request)
+{
+    TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
+    const std::int32_t length = request.Header().ContentLength;
+    TFileStream* body = request.BodyFile();
+    std::int64_t size = body ? body->Size() : 0;
+    row.Percent = length > 0 && body && size < length ? static_cast<int>(size * 100 / length) : 0;
+    ShowRow(request.Index());
+}
+
+void TCapture::OnStateChange(TRequest& request)
+{
+    TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
+    row.State = std::string(SocketStateName(request.SocketState()));
+    ShowRow(request.Index());
+}
+
+void TCapture::OnBytes(std::int32_t count)
+{
+    m_receivedBytes += count;
+    m_receivedKb = static_cast<std::int32_t>(std::min<std::int64_t>(m_receivedBytes / 1024, INT32_MAX));
+    m_view.ShowReceived(m_receivedKb);
+}
+
+void TCapture::Tick()
+{
+    m_elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_startTick)
+                    .count();
+    m_duration = FormatClock(m_elapsed);
+    m_view.ShowClock(m_duration);
+    const std::int32_t maxTime = m_web.Options.MaxTime;
+    if (maxTime > 0 && maxTime * 60000LL < m_elapsed && !m_stopping)
+        StopCapture();
+}
+
+void TCapture::SaveWeb()
+{
+    if (m_web.FileName.empty())
+        return;
+    try {
+        m_web.SaveToFile(m_web.FileName);
+    } catch (const EInOutError& e) {
+        m_web.Log(std::string("Sauvegarde impossible : ") + HtmlEscape(e.what()));
+        if (e.IsDiskFull())
+            StopForFullDisk(nullptr);
+    } catch (const EVelbrinError& e) {
+        m_web.Log(std::string("Sauvegarde impossible : ") + HtmlEscape(e.what()));
+    }
+}
+
+void TCapture::CheckLimits()
+{
+    const TOPTIONS& options = m_web.Options;
+    if ((options.MaxDiskSize > 0 && m_web.TotalSize > options.MaxDiskSize * 1024LL)
+        || (options.MaxFileCount > 0 && m_web.CapturedCount > options.MaxFileCount))
+        StopCapture();
+}
+
+bool TCapture::LinkValidator(const TLinkParam& link)
+{
+    const std::string& url = link.Link.Value;
+    if (!IsValidUrl(url)) {
+        m_web.LogUrl(url, " : url non valide");
+        return false;
+    }
+    if (GetProtocol(url) != ProtocolHttp)
+        return false;
+    if (link.TagKind == TagA && link.IsMap)
+        return false;
+    return true;
+}
+
+void TCapture::StopCapture()
+{
+    m_stopping = true;
+    for (auto& request : m_requests) {
+        if (request->Busy() != 0)
+            request->Abort();
+    }
+    m_web.ClearTodo();
+}
+
+void TCapture::StopSession(bool abortAll)
+{
+    m_stopping = true;
+    m_web.ClearTodo();
+    for (auto& request : m_requests) {
+        if (request->Busy() != 0 && (abortAll || request->Phase() == 0))
+            request->Abort();
+    }
+}
+
+void TCapture::EndSession()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    Tick();
+    m_web.Log("Fin de capture le " + FormatLongDate(Now()));
+    m_web.Log("Dur\xE9" "e de la session : " + m_duration);
+    m_web.Log(std::to_string(m_sessionCaptured) + " page(s) captur\xE9" "e(s)");
+    if (m_sessionFiltered > 0)
+        m_web.Log(std::to_string(m_sessionFiltered) + " page(s) filtr\xE9" "e(s)");
+    if (m_sessionNotFound > 0)
+        m_web.Log(std::to_string(m_sessionNotFound) + " page(s) non trouv\xE9" "e(s)");
+    if (m_sessionErrors > 0)
+        m_web.Log(std::to_string(m_sessionErrors) + " page(s) provoquant une erreur");
+    m_web.Log("");
+    m_web.SetTitleWithHomepageTitle();
+}
+
+void TCapture::FillCaptureInfo(TCaptureInfo& info) const
+{
+    info.StartDate = m_web.CaptureDate;
+    info.EndDate = Now();
+    info.ReceivedKb = m_receivedKb;
+    info.SessionCaptured = m_sessionCaptured;
+    info.SessionFiltered = m_sessionFiltered;
+    info.SessionNotFound = m_sessionNotFound;
+    info.SessionErrors = m_sessionErrors;
+}
+
+void TCapture::ShowCounts()
+{
+    TCaptureCounts counts;
+    counts.Links = m_web.GetLinkCount();
+    counts.Todo = m_web.GetTodoCount();
+    counts.Captured = m_web.CapturedCount;
+    counts.Errors = m_web.ErrorCount;
+    counts.NotFound = m_web.NotFoundCount;
+    counts.Filtered = m_web.FilteredCount;
+    m_view.ShowCounts(counts);
+}
+
+void TCapture::ShowRow(int socket)
+{
+    m_view.ShowSocketRow(socket, m_rows[static_cast<std::size_t>(socket - 1)]);
+}
+
+void TCapture::ShowTotals()
+{
+    m_view.ShowTotals(m_web.TotalSize, m_web.FreeDiskSpace());
+}
+
+} // namespace velbrin

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "capture/CaptureView.h"
+#include "core/Pump.h"
+#include "html/LinkParam.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QTimer;
+
+namespace velbrin {
+
+class TParam;
+class TRequest;
+class TWEB;
+class TWebFile;
+struct TCaptureInfo;
+
+// One capture session: hands the links of a Web to up to nine requests, one
+// per socket, decides from each response what to keep, stores and prepares
+// pages, keeps the counters and the log, and watches the limits of the Web's
+// options. It lives in the thread's event loop: the requests and the
+// one-second timer report through it, and Dispatch lets them through between
+// two hand-outs.
+class TCapture {
+public:
+    // Starts the session: the requests, the timer, the Web's list of links
+    // to explore rebuilt, the start logged. pump lets pending events through
+    // once, without waiting.
+    TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump pump);
+    ~TCapture();
+    TCapture(const TCapture&) = delete;
+    TCapture& operator=(const TCapture&) = delete;
+
+    // Hands links to idle requests, one per pass. True while the session
+    // goes on; false once nothing is left to fetch (or the session stopped)
+    // and no request is busy, after the session's end was logged.
+    bool Dispatch();
+    // Stops at once: no further link, every transfer aborted.
+    void StopCapture();
+    // Stops handing out links; transfers whose request was sent run to their
+    // end unless abortAll.
+    void StopSession(bool abortAll);
+    void EndSession();
+    void FillCaptureInfo(TCaptureInfo& info) const;
+    void ShowCounts();
+    // Whether a link found in a page is entered into the Web.
+    bool LinkValidator(const TLinkParam& link);
+
+    bool Stopping() const { return m_stopping; }
+    // The disk filled up during the session.
+    bool DiskFull() const { return m_diskFull; }
+    const std::string& Duration() const { return m_duration; }
+    std::int64_t ReceivedBytes() const { return m_receivedBytes; }
+    std::int32_t SessionCaptured() const { return m_sessionCaptured; }
+    std::int32_t SessionFiltered() const { return m_sessionFiltered; }
+    std::int32_t SessionNotFound() const { return m_sessionNotFound; }
+    std::int32_t SessionErrors() const { return m_sessionErrors; }
+    // Number of requests (sockets) of the session.
+    int SocketCount() const { return static_cast<int>(m_requests.size()); }
+    // Runs the one-second tick now (the timer calls it).
+    void Tick();
+
+private:
+    bool OnHeader(TRequest& request);
+    void OnComplete(TRequest& request);
+    void OnError(TRequest& request, bool retry);
+    void OnProgress(TRequest& request);
+    void OnStateChange(TRequest& request);
+    void OnBytes(std::int32_t count);
+
+    void Hand(TRequest& request, TWebFile& link);
+    bool FollowRedirect(TRequest& request, TWebFile& record);
+    bool AcceptBody(TRequest& request, TWebFile& record);
+    void GiveUp(TWebFile& record);
+    void StopForFullDisk(TWebFile* record);
+    void SaveWeb();
+    void CheckLimits();
+    void ShowRow(int socket);
+    void ShowTotals();
+
+    TWEB& m_web;
+    const TParam& m_settings;
+    TCaptureView& m_view;
+    TPump m_pump;
+    std::vector<std::unique_ptr<TRequest>> m_requests;
+    std::vector<TSocketRow> m_rows;
+    std::unique_ptr<QTimer> m_timer;
+    std::chrono::steady_clock::time_point m_startTick;
+    std::int64_t m_elapsed = 0; // milliseconds
+    std::string m_duration = "00:00:00";
+    bool m_stopping = false;
+    bool m_diskFull = false;
+    bool m_ended = false;
+    bool m_needAuth = false;
+    std::int64_t m_receivedBytes = 0;
+    std::int32_t m_receivedKb = 0;
+    std::int32_t m_sessionCaptured = 0;
+    std::int32_t m_sessionFiltered = 0;
+    std::int32_t m_sessionNotFound = 0;
+    std::int32_t m_sessionErrors = 0;
+    std::int32_t m_sinceSave = 0;
+};
+
+} // namespace velbrin
