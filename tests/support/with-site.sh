@@ -1,0 +1,83 @@
+#!/bin/sh
+# with-site.sh DOCROOT COMMAND [ARG...]
+#
+# Serves DOCROOT with nginx on a free loopback port, runs COMMAND with
+# SITE_PORT and SITE_URL (http://127.0.0.1:PORT/) in its environment, then
+# stops the server. Where the machine allows it, everything runs inside a
+# private network namespace that has only the loopback interface, so nothing
+# can reach beyond 127.0.0.1. Exits with COMMAND's status.
+set -eu
+
+if [ "${VELBRIN_IN_NETNS:-}" != 1 ] && [ "${VELBRIN_NO_NETNS:-}" != 1 ]; then
+    if unshare -n true 2>/dev/null; then
+        exec unshare -n env VELBRIN_IN_NETNS=1 sh -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
+    elif unshare -rn true 2>/dev/null; then
+        exec unshare -rn env VELBRIN_IN_NETNS=1 sh -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
+    fi
+    echo "with-site: no private network namespace here; serving on the shared loopback" >&2
+fi
+
+docroot=$(cd "$1" && pwd)
+shift
+
+nginx=$(command -v nginx || echo /usr/sbin/nginx)
+if [ ! -x "$nginx" ]; then
+    echo "with-site: nginx is not installed" >&2
+    exit 77
+fi
+
+work=$(mktemp -d)
+cleanup() {
+    if [ -f "$work/nginx.pid" ]; then
+        kill "$(cat "$work/nginx.pid")" 2>/dev/null || true
+        sleep 0.2
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+mkdir -p "$work/logs" "$work/tmp"
+# nginx binds its port before it returns: try ports until one is free.
+attempt=0
+while :; do
+    attempt=$((attempt + 1))
+    port=$(( 20000 + ( $(od -An -N2 -tu2 /dev/urandom | tr -d ' ') % 30000 ) ))
+    cat >"$work/nginx.conf" <<CONF
+worker_processes 1;
+pid $work/nginx.pid;
+error_log $work/logs/error.log warn;
+daemon on;
+events { worker_connections 256; }
+http {
+    include /etc/nginx/mime.types;
+    default_type application/octet-stream;
+    access_log $work/logs/access.log;
+    client_body_temp_path $work/tmp;
+    proxy_temp_path $work/tmp;
+    fastcgi_temp_path $work/tmp;
+    uwsgi_temp_path $work/tmp;
+    scgi_temp_path $work/tmp;
+    sendfile on;
+    server {
+        listen 127.0.0.1:$port;
+        server_name localhost;
+        root $docroot;
+        index index.html index.htm;
+    }
+}
+CONF
+    if "$nginx" -p "$work" -c "$work/nginx.conf" -e "$work/logs/error.log" 2>"$work/logs/start.log"; then
+        break
+    fi
+    if [ $attempt -ge 20 ] || ! grep -q "in use" "$work/logs/start.log"; then
+        cat "$work/logs/start.log" >&2
+        exit 1
+    fi
+done
+
+SITE_PORT=$port
+SITE_URL="http://127.0.0.1:$port/"
+export SITE_PORT SITE_URL
+status=0
+"$@" || status=$?
+exit $status
