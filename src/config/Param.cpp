@@ -1,5 +1,6 @@
 #include "config/Param.h"
 
+#include "core/Errors.h"
 #include "core/Files.h"
 #include "core/IniFile.h"
 
@@ -82,6 +83,10 @@ void TParam::ReadSettings()
 
 void TParam::WriteSettings() const
 {
+    // Without a working path the name would be relative to wherever the
+    // program happens to run.
+    if (WorkPath().empty())
+        throw EInOutError("Cannot write the settings: no working directory is set");
     TIniFile ini(SettingsFileName(), kSettingsPermissions);
 
     ini.WriteInteger("Options", "MaxSockets", MaxSockets);

@@ -48,7 +48,12 @@ public:
         web->MimeList.AddMime("application/pdf", "pdf", "Other", true);
         ForceDirectories(templates);
     }
-    ~IndexWeb() { SetWorkPath(""); }
+    ~IndexWeb()
+    {
+        web.reset();
+        param.reset();
+        SetWorkPath("");
+    }
 
     // Enters a record under the address; a stored state with a file name
     // also gets its file (holding content) unless withFile is false.
