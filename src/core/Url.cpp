@@ -231,6 +231,30 @@ std::string LocalBaseName(std::string_view url)
     return base.empty() ? std::string("INDEX") : base;
 }
 
+// Names the program writes into a capture directory itself: the log, the
+// report pages and the index pages, which are a list's name ("_Home",
+// "_IxH", "_IxI", "_IxO", "_IxE") alone or followed by a page number of at
+// least two hexadecimal digits ("_IxH01.htm", "_IxH100.htm"). A captured file
+// never takes one, even before the program's file exists.
+bool IsReservedLocalName(std::string_view name)
+{
+    if (!EndsWithNoCase(name, ".htm"))
+        return false;
+    std::string_view base = name.substr(0, name.size() - 4);
+    if (SameText(base, "LogFile") || SameText(base, "NotFound") || SameText(base, "BadLink"))
+        return true;
+    std::string_view number;
+    if (StartsWithNoCase(base, "_Home"))
+        number = base.substr(5);
+    else if (base.size() >= 4 && StartsWithNoCase(base, "_Ix") && std::string_view("HIOEhioe").find(base[3]) != std::string_view::npos)
+        number = base.substr(4);
+    else
+        return false;
+    if (number.empty())
+        return true;
+    return number.size() >= 2 && number.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos;
+}
+
 std::string MakeLocalFileName(std::string_view url, std::string_view directory, std::string_view extension)
 {
     std::string base = LocalBaseName(url);
@@ -240,15 +264,18 @@ std::string MakeLocalFileName(std::string_view url, std::string_view directory, 
     std::erase_if(ext, [](char c) { return IsSeparator(c) || c == '\0'; });
     std::string dir(directory);
 
-    std::string candidate = dir + base + "." + ext;
-    if (!FileExistsNoCase(candidate))
-        return candidate;
+    auto taken = [&](const std::string& name) {
+        return IsReservedLocalName(name) || FileExistsNoCase(dir + name);
+    };
+    std::string candidate = base + "." + ext;
+    if (!taken(candidate))
+        return dir + candidate;
     for (int n = 1;; ++n) {
         std::string number = std::to_string(n);
         std::size_t keep = number.size() < 8 ? 8 - number.size() : 0;
-        candidate = dir + base.substr(0, keep) + number + "." + ext;
-        if (!FileExistsNoCase(candidate))
-            return candidate;
+        candidate = base.substr(0, keep) + number + "." + ext;
+        if (!taken(candidate))
+            return dir + candidate;
     }
 }
 

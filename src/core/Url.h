@@ -67,9 +67,12 @@ std::string GetShortName(std::string_view url);
 // ".", " " or "?", without "=", "*", ",", "+", double quotes and NUL bytes, cut
 // to 8 characters; "INDEX" when nothing is left.
 std::string LocalBaseName(std::string_view url);
+// Names the program itself writes beside the captured files (index pages,
+// log, report pages), in any letter case.
+bool IsReservedLocalName(std::string_view name);
 // directory + unique name + "." + extension. A name counts as taken when a file
-// of that name exists in any letter case; the caller creates the file before
-// asking for the next name.
+// of that name exists in any letter case, or when the program keeps it for a
+// file of its own; the caller creates the file before asking for the next name.
 std::string MakeLocalFileName(std::string_view url, std::string_view directory, std::string_view extension);
 // "file:///" address of a local file name ("/a/b" gives file:///a/b).
 std::string MakeFileUrl(std::string_view fileName);

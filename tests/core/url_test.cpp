@@ -1,3 +1,4 @@
+#include "core/Files.h"
 #include "core/Url.h"
 
 #include "support/TempDir.h"
@@ -186,6 +187,22 @@ TEST(LocalFileNames, NumberedWhenTakenInAnyCase)
     // A name created after the first question is seen by the next one.
     Touch(path + "INDEX1.htm");
     EXPECT_EQ(MakeLocalFileName("http://h/c/", path, "htm"), path + "INDEX2.htm");
+}
+
+TEST(LocalFileNames, NamesOfTheProgramsOwnPagesAreNeverTaken)
+{
+    test::TempDir dir;
+    // Before the index pages exist, a site's own "_Home.htm" or "_IxH01.htm"
+    // must not take their names.
+    EXPECT_EQ(MakeLocalFileName("http://h/_Home.htm", dir.Path(), "htm"), dir.Path() + "_Home1.htm");
+    std::string list = MakeLocalFileName("http://h/_ixh01.html", dir.Path(), "htm");
+    EXPECT_FALSE(IsReservedLocalName(ExtractFileName(list))) << list;
+    EXPECT_TRUE(IsReservedLocalName("_IxE.HTM"));
+    EXPECT_TRUE(IsReservedLocalName("_IxI0A.htm"));
+    EXPECT_FALSE(IsReservedLocalName("_IxI0A.gif"));
+    EXPECT_EQ(MakeLocalFileName("http://h/logfile.htm", dir.Path(), "htm"), dir.Path() + "logfile1.htm");
+    EXPECT_EQ(MakeLocalFileName("http://h/_Home.gif", dir.Path(), "gif"), dir.Path() + "_Home.gif");
+    EXPECT_EQ(MakeLocalFileName("http://h/_Index.htm", dir.Path(), "htm"), dir.Path() + "_Index.htm");
 }
 
 TEST(LocalFileNames, ExtensionNeverLeavesTheDirectory)
