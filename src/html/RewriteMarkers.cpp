@@ -1,0 +1,92 @@
+#include "html/RewriteMarkers.h"
+
+#include "html/RewriteFooter.h"
+
+#include <algorithm>
+
+namespace velbrin {
+
+TRewriteBlocks::TRewriteBlocks(const THtmlParser& parser, std::string_view page)
+    : m_parser(parser)
+    , m_page(page)
+    , m_fates(static_cast<std::size_t>(parser.Count()))
+{
+    FindBlocks(kFooterOn, kFooterOff, 1, true);
+    FindBlocks(kMapOn, kMapOff, 0, false);
+}
+
+const TRewriteBlocks::ItemFate& TRewriteBlocks::Fate(int i) const
+{
+    static const ItemFate kKept;
+    if (i < 0 || static_cast<std::size_t>(i) >= m_fates.size())
+        return kKept;
+    return m_fates[static_cast<std::size_t>(i)];
+}
+
+void TRewriteBlocks::FindBlocks(std::string_view on, std::string_view off, std::size_t ownTextAfterOff, bool footer)
+{
+    const int last = m_parser.Count() - 2; // the last content item; the end boundary follows
+    std::vector<int> markers;              // every marker of the kind, in order
+    std::vector<int> open;                 // opening markers not closed yet
+    for (int i = 1; i <= last; ++i) {
+        const TTag& tag = m_parser.Item(i);
+        if (!tag.IsOpen() || tag.Kind != TagComment)
+            continue;
+        const std::string_view text = m_page.substr(static_cast<std::size_t>(tag.Position),
+                                                    static_cast<std::size_t>(tag.Length));
+        if (text.ends_with(on)) {
+            markers.push_back(i);
+            open.push_back(i);
+            m_fates[static_cast<std::size_t>(i)].KeptPrefix = text.size() - on.size();
+        } else if (text == off) {
+            markers.push_back(i);
+            if (!open.empty()) {
+                MarkBlock(open.back(), i, ownTextAfterOff, false);
+                open.pop_back();
+            }
+        }
+    }
+    if (!footer)
+        return;
+    for (int marker : open) {
+        if (!IsCutFooter(marker))
+            continue;
+        const auto next = std::upper_bound(markers.begin(), markers.end(), marker);
+        MarkBlock(marker, next == markers.end() ? last : *next - 1, 0, true);
+    }
+}
+
+bool TRewriteBlocks::IsCutFooter(int open) const
+{
+    const TTag& marker = m_parser.Item(open);
+    const auto after = static_cast<std::size_t>(marker.Position) + static_cast<std::size_t>(marker.Length);
+    return m_page.substr(std::min(after, m_page.size())).starts_with(kFooterLead);
+}
+
+void TRewriteBlocks::MarkBlock(int open, int close, std::size_t ownTextAfterClose, bool cut)
+{
+    m_fates[static_cast<std::size_t>(open)].Opens = true;
+    for (int j = open; j < close; ++j)
+        m_fates[static_cast<std::size_t>(j)].DropText = true;
+    for (int j = open + 1; j <= close; ++j)
+        m_fates[static_cast<std::size_t>(j)].DropTag = true;
+    if (cut) {
+        // No closing marker: the text after the last item of the run goes too.
+        m_fates[static_cast<std::size_t>(close)].DropText = true;
+        return;
+    }
+
+    // The text after the closing marker: what the block's writer put there is
+    // part of the block.
+    if (ownTextAfterClose == 0 || !m_parser.Item(close).HasTextFollowing())
+        return;
+    const TTag& marker = m_parser.Item(close);
+    const auto after = static_cast<std::size_t>(marker.Position) + static_cast<std::size_t>(marker.Length);
+    const std::string_view rest = m_page.substr(std::min(after, m_page.size()));
+    std::size_t own = 0;
+    while (own < ownTextAfterClose && own < rest.size() && rest[own] == ' ')
+        ++own;
+    m_fates[static_cast<std::size_t>(close)].SkipText = own;
+}
+
+} // namespace velbrin

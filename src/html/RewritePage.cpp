@@ -1,0 +1,493 @@
+#include "html/RewritePage.h"
+
+#include "capture/Options.h"
+#include "core/Errors.h"
+#include "core/FileStream.h"
+#include "core/Files.h"
+#include "core/MemoryStream.h"
+#include "core/Text.h"
+#include "core/Url.h"
+#include "html/HtmlParser.h"
+#include "html/RewriteFooter.h"
+#include "html/RewriteMap.h"
+#include "html/RewriteMarkers.h"
+#include "maps/MapList.h"
+#include "store/LocalName.h"
+#include "store/WebTree.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+namespace velbrin {
+
+namespace {
+
+// A name from the tree or the map list that may stand as a link, or as a
+// map's name, in a page: a bare name inside the capture directory, and one
+// that reads back as the same whole value (no blank ends it, no quote closes
+// it, no "#" makes it a fragment, no "<" or ">" ends the tag).
+bool IsLinkableName(std::string_view name)
+{
+    if (name.empty() || !IsSafeLocalName(name))
+        return false;
+    return std::none_of(name.begin(), name.end(),
+                        [](char c) { return IsBlank(c) || c == '"' || c == '<' || c == '>' || c == '#'; });
+}
+
+// The whole value of an attribute, as it stands in the whole tag: the
+// attribute's Value is cut at 255 bytes, the address kept in a page is not.
+std::string_view WholeValue(std::string_view tagText, const TTagParam& param)
+{
+    if (param.ValueLength == 0 || param.ValueStart < 1 || param.ValueStart > tagText.size())
+        return {};
+    return tagText.substr(param.ValueStart - 1u, param.ValueLength);
+}
+
+bool LeadsToStoredFile(const TWebFile& file)
+{
+    return file.State == StateCapturedPage || file.State == StateCapturedFile || file.State == StateNotFound;
+}
+
+void Write(TStream& out, std::string_view bytes)
+{
+    out.WriteBuffer(bytes.data(), bytes.size());
+}
+
+// The address a tag was captured with: its OLDREF when an earlier pass set
+// one, else its link.
+std::string CapturedAddress(const TLinkParam& link, std::string_view tagText)
+{
+    return std::string(WholeValue(tagText, link.OldLink.Value.empty() ? link.Link : link.OldLink));
+}
+
+// The address looked up in the tree: without the fragment an OLDREF may
+// hold, for the tags whose link stops before its "#".
+std::string_view LookupAddress(const TLinkParam& link, std::string_view address)
+{
+    if (link.TagKind == TagA || link.TagKind == TagFrame)
+        return address.substr(0, address.find('#'));
+    return address;
+}
+
+// What becomes of the link of one tag.
+struct TLinkChange {
+    bool Keep = true; // the tag stays as it stands
+    std::string NewLink;
+    std::string OldRef; // empty: no OLDREF
+};
+
+} // namespace
+
+// One pass over one page: the page is scanned once, and every item is
+// written once, in order, to the output.
+//
+// A page may end in an unfinished tag or comment ("<!-- x", "<A HREF=x"):
+// its tail. Whatever the pass writes after the page's content (the map block
+// of a last picture, the footer) goes before that tail, so that the tail
+// finishes nothing of ours and stays the unfinished end of the page in every
+// later pass. The page's part of a comment that ran into an opening marker
+// (a footer written after such a tail by an earlier writer) joins the tail.
+class TPageRewrite {
+public:
+    TPageRewrite(const TPageRewriter& rewriter, std::string_view page)
+        : m_rewriter(rewriter)
+        , m_source(page)
+        , m_parser(m_source)
+        , m_page(m_source.View())
+        , m_blocks(m_parser, m_page)
+    {
+    }
+
+    std::string Run(std::string_view address);
+
+private:
+    // A tag as a rewrite writes it: its whole text, a last "<" that begins
+    // the next item included, and the map block that follows it, if any.
+    struct TRewrittenTag {
+        std::string Text;
+        std::string MapBlock;
+    };
+
+    void FindTail();
+    void WriteTag(int i, bool dropLastByte);
+    TRewrittenTag RewriteTag(const THtmlParser& parser, int i) const;
+    bool IsUnchanged(int i, std::string_view text) const;
+    bool IsStable(const TRewrittenTag& rewritten) const;
+    const TWebFile* FindTarget(const TLinkParam& link, const std::string& address) const;
+    TLinkChange ChooseLink(const TLinkParam& link, const std::string& address) const;
+    std::string ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link,
+                            const std::string& tagText) const;
+    std::string RemoveBaseAddress(const std::string& tagText) const;
+    TRewrittenTag RewritePicture(const THtmlParser& parser, int i, const TLinkParam& link,
+                                 const std::string& tagText) const;
+    const std::string* FindMap(const TLinkParam& link, const std::string& tagText, std::string& mapFile) const;
+    void WriteText(int i);
+    std::size_t TextStart(int i) const;
+
+    const TPageRewriter& m_rewriter;
+    TMemoryStreamEx m_source;
+    THtmlParser m_parser;
+    std::string_view m_page;
+    TRewriteBlocks m_blocks;
+    TMemoryStreamEx m_out;
+    int m_last = 0;
+
+    // Where the page's tail begins, or npos.
+    std::size_t m_tail = std::string_view::npos;
+    // The tail begins with the last item's own last byte.
+    bool m_tailInLastTag = false;
+    // The page's parts of comments that ran into an opening marker.
+    std::string m_prefixes;
+
+    // The last address looked up, and what the tree gave for it: checking a
+    // rewritten tag looks its address up once more.
+    mutable std::string m_lookedUp;
+    mutable const TWebFile* m_found = nullptr;
+    mutable bool m_hasLookedUp = false;
+    // Map files read so far, by name; none when a map file is not usable.
+    mutable std::map<std::string, std::optional<std::string>> m_mapFiles;
+};
+
+std::string TPageRewrite::Run(std::string_view address)
+{
+    m_last = m_parser.Count() - 2;
+    FindTail();
+    for (int i = 0; i <= m_last; ++i) {
+        if (m_blocks.DropsTag(i)) {
+            // Part of a block an earlier pass added; the text after its
+            // closing marker may be the page's.
+            WriteText(i);
+        } else if (m_blocks.OpensBlock(i)) {
+            m_prefixes += m_page.substr(static_cast<std::size_t>(m_parser.Item(i).Position), m_blocks.KeptPrefix(i));
+            WriteText(i);
+        } else {
+            WriteTag(i, i == m_last && m_tailInLastTag);
+        }
+    }
+    if (m_rewriter.m_flags.RealLinkFlag)
+        AppendRealLinkFooter(m_out, address, m_rewriter.m_captureDate);
+    Write(m_out, m_prefixes);
+    if (m_tail != std::string_view::npos)
+        Write(m_out, m_page.substr(m_tail));
+    return m_out.ToString();
+}
+
+void TPageRewrite::FindTail()
+{
+    if (m_blocks.DropsTextAfter(m_last))
+        return;
+    const TTag& tag = m_parser.Item(m_last);
+    if (!tag.IsBoundary() && !m_blocks.DropsTag(m_last) && !m_blocks.OpensBlock(m_last)) {
+        // A tag that a "<" ended, and nothing after that "<" closed.
+        const auto end = static_cast<std::size_t>(tag.Position) + static_cast<std::size_t>(tag.Length);
+        if (tag.Length > 1 && end <= m_page.size() && m_page[end - 1] == '<') {
+            m_tail = end - 1;
+            m_tailInLastTag = true;
+            return;
+        }
+    }
+    // No item follows: from its first "<" on, the text is unfinished.
+    m_tail = m_page.find('<', TextStart(m_last) + m_blocks.SkippedText(m_last));
+}
+
+// Writes item i, the text after it and the map block that follows a picture.
+// dropLastByte: the item's last byte, a "<", begins the page's tail.
+void TPageRewrite::WriteTag(int i, bool dropLastByte)
+{
+    const TTag& tag = m_parser.Item(i);
+    TRewrittenTag rewritten;
+    if (!tag.IsBoundary()) {
+        rewritten = RewriteTag(m_parser, i);
+        if (!IsUnchanged(i, rewritten.Text) && !IsStable(rewritten))
+            rewritten = TRewrittenTag{m_parser.FullTagText(i), {}};
+        // A last "<" that begins the next item, or the tail, is not the tag's.
+        std::string_view text = rewritten.Text;
+        if (dropLastByte || TextStart(i) < static_cast<std::size_t>(tag.Position) + static_cast<std::size_t>(tag.Length)) {
+            if (text.ends_with('<'))
+                text.remove_suffix(1);
+        }
+        Write(m_out, text);
+    }
+    WriteText(i);
+    Write(m_out, rewritten.MapBlock);
+}
+
+// The rewrite of a tag of its own (of a parser over just that tag) or of the
+// page's item i: what the next pass makes of a rewritten tag is checked with
+// the same function.
+TPageRewrite::TRewrittenTag TPageRewrite::RewriteTag(const THtmlParser& parser, int i) const
+{
+    TLinkParam link;
+    std::string tagText = parser.FullTagText(i);
+    if (!parser.GetLink(i, link))
+        return {std::move(tagText), {}};
+    switch (link.TagKind) {
+    case TagA:
+    case TagBody:
+    case TagArea:
+    case TagFrame:
+    case TagForm:
+    case TagInput:
+        return {ReplaceLink(parser, i, link, tagText), {}};
+    case TagBase:
+        return {link.Link.Found() ? RemoveBaseAddress(tagText) : tagText, {}};
+    case TagImg:
+        return RewritePicture(parser, i, link, tagText);
+    default:
+        return {std::move(tagText), {}};
+    }
+}
+
+bool TPageRewrite::IsUnchanged(int i, std::string_view text) const
+{
+    const TTag& tag = m_parser.Item(i);
+    return m_page.substr(static_cast<std::size_t>(tag.Position), static_cast<std::size_t>(tag.Length)) == text;
+}
+
+// The next pass must leave a rewritten tag as it is: the tag must read back
+// as the link it was given, with its map words and map as they were set. In
+// tags whose attributes run into each other (SRC"x"y, HREF= OLDREF=...) an
+// edit can read back otherwise; such a tag is left as it stands.
+bool TPageRewrite::IsStable(const TRewrittenTag& rewritten) const
+{
+    TMemoryStreamEx source(rewritten.Text);
+    const THtmlParser parser(source);
+    if (parser.Count() != 3 || parser.Item(1).Length != static_cast<std::int32_t>(rewritten.Text.size()))
+        return false;
+    const TRewrittenTag again = RewriteTag(parser, 1);
+    return again.Text == rewritten.Text && again.MapBlock == rewritten.MapBlock;
+}
+
+// The record a captured address leads to in the tree, if any.
+const TWebFile* TPageRewrite::FindTarget(const TLinkParam& link, const std::string& address) const
+{
+    if (address.empty())
+        return nullptr;
+    const std::string_view key = LookupAddress(link, address);
+    if (!m_hasLookedUp || m_lookedUp != key) {
+        m_lookedUp = key;
+        m_found = m_rewriter.m_tree.FindFile(key);
+        m_hasLookedUp = true;
+    }
+    return m_found;
+}
+
+TLinkChange TPageRewrite::ChooseLink(const TLinkParam& link, const std::string& address) const
+{
+    TLinkChange change;
+    // An address that OLDREF could not hold whole is left as it stands.
+    if (address.empty() || address.find('"') != std::string::npos)
+        return change;
+    change.Keep = false;
+    const TWebFile* target = FindTarget(link, address);
+    if (target && LeadsToStoredFile(*target) && IsLinkableName(target->GetFileName())) {
+        change.NewLink = target->GetFileName();
+        change.OldRef = address;
+    } else if (m_rewriter.m_flags.SuppressLinkFlag && GetProtocol(address) == ProtocolHttp) {
+        if (link.LinkType == LinkTypePage)
+            change.NewLink = kBadLinkPage;
+        else if (!link.Link.Quoted)
+            change.NewLink = "\"\"";
+        change.OldRef = address;
+    } else {
+        change.NewLink = address;
+    }
+    return change;
+}
+
+std::string TPageRewrite::ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link,
+                                      const std::string& tagText) const
+{
+    const TLinkChange change = ChooseLink(link, CapturedAddress(link, tagText));
+    if (change.Keep)
+        return tagText;
+    TMemoryStreamEx written;
+    parser.WriteLinkTag(i, written, link, change.NewLink, change.OldRef);
+    std::string text = written.ToString();
+    // WriteLinkTag leaves a last "<" that begins the next item to that item.
+    if (tagText.ends_with('<') && !text.ends_with('<'))
+        text += '<';
+    return text;
+}
+
+// Relative addresses of the stored page then resolve against the stored
+// file. Every HREF goes, so that the next pass finds none to remove.
+std::string TPageRewrite::RemoveBaseAddress(const std::string& tagText) const
+{
+    std::string text = tagText;
+    TTagParam href;
+    for (;;) {
+        FindTagParam(text, "HREF", href);
+        if (!href.Found())
+            break;
+        TTagEdits edits;
+        edits.Delete(href.ParamStart, href.ParamLength);
+        std::string shorter = edits.Apply(text);
+        if (shorter == text)
+            break;
+        text = std::move(shorter);
+    }
+    return text;
+}
+
+// A picture is pointed at its stored file like any link. Its server-map
+// words are then parked (with SuppressLinkFlag) or restored; a picture with
+// a map gets USEMAP in place of the first of them and its map block.
+TPageRewrite::TRewrittenTag TPageRewrite::RewritePicture(const THtmlParser& parser, int i, const TLinkParam& link,
+                                                        const std::string& tagText) const
+{
+    const bool useMap = HasUseMap(tagText);
+    const bool serverMap = !FindServerMapWords(tagText).empty();
+
+    TRewrittenTag rewritten{ReplaceLink(parser, i, link, tagText), {}};
+    const std::string_view mark = m_rewriter.m_flags.SuppressLinkFlag ? kParkedMapWord : kServerMapWord;
+    for (std::size_t word : FindServerMapWords(rewritten.Text))
+        rewritten.Text.replace(word, mark.size(), mark);
+
+    std::string mapFile;
+    const std::string* content = (useMap || serverMap) ? FindMap(link, tagText, mapFile) : nullptr;
+    if (!content)
+        return rewritten;
+    const std::string name = MapName(mapFile);
+    if (!useMap) {
+        const std::size_t at = FindServerMapWord(rewritten.Text);
+        if (at != std::string::npos)
+            rewritten.Text.replace(at, ServerMapAttributeLength(rewritten.Text, at), UseMapAttribute(name));
+    }
+    rewritten.MapBlock = MapBlock(name, *content);
+    return rewritten;
+}
+
+// The content of the map file of the picture's stored file, when its map
+// entry and its map file are there; null otherwise. Raises EInOutError when
+// the map file cannot be read.
+const std::string* TPageRewrite::FindMap(const TLinkParam& link, const std::string& tagText,
+                                         std::string& mapFile) const
+{
+    const std::string address = CapturedAddress(link, tagText);
+    if (address.empty() || !IsValidUrl(address))
+        return nullptr;
+    const TWebFile* file = FindTarget(link, address);
+    if (!file || file->GetFileName().empty())
+        return nullptr;
+    const int entry = m_rewriter.m_mapList.Find(file->GetFileName());
+    if (entry < 0)
+        return nullptr;
+    mapFile = m_rewriter.m_mapList.Item(static_cast<std::size_t>(entry)).MapFile;
+    if (!IsLinkableName(mapFile) || MapName(mapFile).empty())
+        return nullptr;
+
+    auto known = m_mapFiles.find(mapFile);
+    if (known == m_mapFiles.end()) {
+        std::optional<std::string> content;
+        const std::string path = m_rewriter.m_directory + mapFile;
+        if (FileExists(path)) {
+            content = ReadWholeFile(path);
+            // Markers inside the block would end it early or open another
+            // one; map files never hold them, and one that does is not
+            // copied into the page.
+            for (std::string_view marker : {kFooterOn, kFooterOff, kMapOn, kMapOff}) {
+                if (content->find(marker) != std::string::npos)
+                    content.reset();
+            }
+        }
+        known = m_mapFiles.emplace(mapFile, std::move(content)).first;
+    }
+    return known->second ? &*known->second : nullptr;
+}
+
+std::size_t TPageRewrite::TextStart(int i) const
+{
+    const TTag& tag = m_parser.Item(i);
+    const std::int64_t end = static_cast<std::int64_t>(tag.Position) + tag.Length;
+    return static_cast<std::size_t>(std::min<std::int64_t>(end, m_parser.Item(i + 1).Position));
+}
+
+void TPageRewrite::WriteText(int i)
+{
+    if (m_blocks.DropsTextAfter(i) || (i == m_last && m_tailInLastTag))
+        return;
+    const std::size_t skip = m_blocks.SkippedText(i);
+    if (skip == 0 && i < m_last) {
+        m_parser.CopyTextAfter(i, m_out);
+        return;
+    }
+    // The text after the last item stops where the tail begins.
+    const std::size_t start = TextStart(i) + skip;
+    std::size_t end = static_cast<std::size_t>(m_parser.Item(i + 1).Position);
+    if (i == m_last)
+        end = std::min(end, m_tail);
+    if (start < end)
+        Write(m_out, m_page.substr(start, end - start));
+}
+
+TRewriteFlags TRewriteFlags::FromOptions(const TOPTIONS& options)
+{
+    return TRewriteFlags{options.RealLinkFlag, options.SuppressLinkFlag};
+}
+
+TPageRewriter::TPageRewriter(std::string directory, const TWebTree& tree, const TMAPLIST& mapList,
+                             TRewriteFlags flags, TDateTime captureDate)
+    : m_directory(std::move(directory))
+    , m_tree(tree)
+    , m_mapList(mapList)
+    , m_flags(flags)
+    , m_captureDate(captureDate)
+{
+    if (!m_directory.empty() && m_directory.back() != '/')
+        m_directory += '/';
+}
+
+std::string TPageRewriter::Rewrite(std::string_view page, std::string_view address) const
+{
+    TPageRewrite pass(*this, page);
+    return pass.Run(address);
+}
+
+TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string_view address) const
+{
+    if (fileName.empty())
+        return {TRewriteStatus::Missing, "No stored file"};
+    if (!IsSafeLocalName(fileName))
+        return {TRewriteStatus::UnsafeName, "Unsafe file name \"" + std::string(fileName) + "\""};
+    const std::string path = m_directory + std::string(fileName);
+    if (!FileExists(path))
+        return {TRewriteStatus::Missing, "File not found \"" + path + "\""};
+
+    std::string original;
+    std::string rewritten;
+    try {
+        original = ReadWholeFile(path);
+        rewritten = Rewrite(original, address);
+    } catch (const EVelbrinError& e) {
+        return {TRewriteStatus::ReadError, e.what()};
+    }
+    if (rewritten == original)
+        return {TRewriteStatus::Unchanged, {}};
+
+    try {
+        TAtomicFileStream file(path);
+        file.WriteBuffer(rewritten.data(), rewritten.size());
+        file.Commit();
+    } catch (const EVelbrinError& e) {
+        return {TRewriteStatus::WriteError, e.what()};
+    }
+    return {TRewriteStatus::Written, {}};
+}
+
+TRewriteResult RewritePage(const std::string& directory, const TWebFile& page, const TWebTree& tree,
+                           const TMAPLIST& mapList, TRewriteFlags flags, TDateTime captureDate)
+{
+    const TPageRewriter rewriter(directory, tree, mapList, flags, captureDate);
+    return rewriter.RewriteFile(page.GetFileName(), tree.GetFileUrl(page));
+}
+
+TRewriteResult RewriteMapFile(const std::string& directory, std::string_view mapFile, const TWebTree& tree,
+                              const TMAPLIST& mapList, bool suppressLinkFlag)
+{
+    const TPageRewriter rewriter(directory, tree, mapList, TRewriteFlags{false, suppressLinkFlag}, 0);
+    return rewriter.RewriteFile(mapFile, {});
+}
+
+} // namespace velbrin

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "core/DateTime.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velbrin {
+
+class TMAPLIST;
+class TOPTIONS;
+class TWebFile;
+class TWebTree;
+
+// Where links to addresses that were not stored lead, when they are suppressed.
+inline constexpr std::string_view kBadLinkPage = "BadLink.htm";
+
+// How a page is rewritten.
+struct TRewriteFlags {
+    // Append a footer that links the page to its real address.
+    bool RealLinkFlag = false;
+    // Page links to http addresses that were not stored lead to "BadLink.htm",
+    // such pictures and backgrounds are emptied, and pictures that were
+    // server-side image maps stop being ones.
+    bool SuppressLinkFlag = false;
+
+    static TRewriteFlags FromOptions(const TOPTIONS& options);
+};
+
+enum class TRewriteStatus : std::uint8_t {
+    Written,    // the page holds its rewritten content
+    Unchanged,  // the page already read as the rewrite would write it; not touched
+    Missing,    // there is no such file: nothing to do
+    UnsafeName, // the name could lead outside the capture directory: not touched
+    ReadError,  // the page (or a map file it needs) could not be read: not touched
+    WriteError, // the new content could not be written: the page keeps its previous content
+};
+
+// What became of one page, for the caller's log.
+struct TRewriteResult {
+    TRewriteStatus Status = TRewriteStatus::Missing;
+    std::string Message; // why the page was not rewritten; empty when it was
+
+    // The page now holds the rewritten content (written or already so).
+    bool Done() const { return Status == TRewriteStatus::Written || Status == TRewriteStatus::Unchanged; }
+};
+
+// Rewrites the stored pages of a Web for offline reading, against the Web's
+// current tree and map list. All stored files sit in one directory, so a
+// link to a stored file is its bare name.
+//
+// Every link is derived again from the address the tag was captured with
+// (its OLDREF attribute when an earlier pass set one, else its link):
+// - an address stored as a page, a file, or as not found leads to the
+//   stored file ("NotFound.htm" for the latter), and OLDREF keeps the address;
+// - otherwise, with SuppressLinkFlag, an http address leads to "BadLink.htm"
+//   for a page link and to nothing for a picture or background, OLDREF
+//   keeping the address;
+// - otherwise the link is the address again, without OLDREF.
+// A BASE tag loses its HREF, so that relative addresses resolve against the
+// stored page. A picture marked ISMAP whose stored file has a map entry and
+// map file is pointed at its stored file like any picture and at a
+// client-side map: its ISMAP attribute becomes USEMAP, and a block holding
+// the map file follows the picture and its text. With SuppressLinkFlag, the
+// ISMAP attributes left are parked as _SMAP (and restored without it). With RealLinkFlag a footer with the page's real address ends
+// the page. The blocks of an earlier pass are dropped first (TRewriteBlocks),
+// so rewriting an unchanged Web again gives the same bytes.
+//
+// Nothing else of the page changes: items without a link are copied byte for
+// byte, and the text after the last tag is kept. A page that ends in an
+// unfinished tag or comment keeps it as its end, after the footer. A tag
+// whose rewritten form the next pass would read otherwise (attributes that
+// run into each other, as in SRC"x"y) is left as it stands.
+class TPageRewriter {
+public:
+    // directory: the capture directory (a "/" is added when it lacks one).
+    // The tree and the map list must outlive the rewriter.
+    TPageRewriter(std::string directory, const TWebTree& tree, const TMAPLIST& mapList, TRewriteFlags flags,
+                  TDateTime captureDate);
+
+    const std::string& Directory() const { return m_directory; }
+
+    // The bytes of a page rewritten; address is the page's own, for the
+    // footer. Raises EInOutError when a map file it needs cannot be read, and
+    // EStreamError for a page of 2 GiB or more.
+    std::string Rewrite(std::string_view page, std::string_view address) const;
+
+    // Rewrites the stored file in place: read whole, written through a
+    // temporary file renamed over it, so that a failure leaves the previous
+    // content. A page that would not change is not written.
+    TRewriteResult RewriteFile(std::string_view fileName, std::string_view address) const;
+
+private:
+    friend class TPageRewrite;
+
+    std::string m_directory;
+    const TWebTree& m_tree;
+    const TMAPLIST& m_mapList;
+    TRewriteFlags m_flags;
+    TDateTime m_captureDate;
+};
+
+// Rewrites one stored page of the Web: the page's file name and address
+// come from its record in the tree.
+TRewriteResult RewritePage(const std::string& directory, const TWebFile& page, const TWebTree& tree,
+                           const TMAPLIST& mapList, TRewriteFlags flags, TDateTime captureDate);
+
+// Rewrites a map file of the map list like a page, without a footer, so that
+// its areas lead to the stored files. Pages copy map files into their map
+// blocks, so map files are rewritten before the pages.
+TRewriteResult RewriteMapFile(const std::string& directory, std::string_view mapFile, const TWebTree& tree,
+                              const TMAPLIST& mapList, bool suppressLinkFlag);
+
+} // namespace velbrin

@@ -1,0 +1,98 @@
+#include "rewriter/RewriteWeb.h"
+
+#include "core/FileStream.h"
+#include "html/RewriteFooter.h"
+
+#include <gtest/gtest.h>
+
+using namespace velbrin;
+using velbrin::test::kFooter;
+using velbrin::test::kFooterAndSuppress;
+using velbrin::test::RewriteWeb;
+
+namespace {
+
+const std::string kAddress = "http://www.example.org/dir/page.htm";
+
+} // namespace
+
+TEST(RewritePage, RewritesTheStoredFileInPlace)
+{
+    RewriteWeb web;
+    TWebFile& page = web.Add(kAddress, StateCapturedPage, "PAGE.HTM");
+    web.Add("http://www.example.org/dir/next.htm", StateCapturedPage, "NEXT.HTM");
+    web.WriteFile("PAGE.HTM", "<A HREF=\"http://www.example.org/dir/next.htm\">next</A>\r\ntail");
+
+    TRewriteResult result = RewritePage(web.Path(), page, web.tree, web.maps, kFooter, RewriteWeb::kCaptureDate);
+    EXPECT_EQ(result.Status, TRewriteStatus::Written) << result.Message;
+    EXPECT_TRUE(result.Done());
+    // The footer names the page's own address, from the tree.
+    EXPECT_EQ(web.ReadFile("PAGE.HTM"), "<A HREF=\"NEXT.HTM\" OLDREF=\"http://www.example.org/dir/next.htm\">next</A>"
+                                        "\r\ntail" +
+                                            RealLinkFooter(kAddress, RewriteWeb::kCaptureDate));
+
+    // Nothing to change the second time: the file is left alone.
+    result = RewritePage(web.Path(), page, web.tree, web.maps, kFooter, RewriteWeb::kCaptureDate);
+    EXPECT_EQ(result.Status, TRewriteStatus::Unchanged);
+    EXPECT_TRUE(result.Done());
+
+    // The directory may come without its "/".
+    std::string directory = web.Path();
+    directory.pop_back();
+    result = RewritePage(directory, page, web.tree, web.maps, {}, RewriteWeb::kCaptureDate);
+    EXPECT_EQ(result.Status, TRewriteStatus::Written) << result.Message;
+    EXPECT_EQ(web.ReadFile("PAGE.HTM"),
+              "<A HREF=\"NEXT.HTM\" OLDREF=\"http://www.example.org/dir/next.htm\">next</A>\r\ntail");
+}
+
+TEST(RewritePage, PagesThatCannotBeRewritten)
+{
+    RewriteWeb web;
+    TWebFile& page = web.Add(kAddress, StateCapturedPage, "PAGE.HTM");
+    TRewriteResult result = RewritePage(web.Path(), page, web.tree, web.maps, kFooter, 0);
+    EXPECT_EQ(result.Status, TRewriteStatus::Missing);
+    EXPECT_FALSE(result.Done());
+
+    // A name that would lead outside the directory is not followed.
+    page.SetFileName("../PAGE.HTM");
+    result = RewritePage(web.Path() + "sub/", page, web.tree, web.maps, kFooter, 0);
+    EXPECT_EQ(result.Status, TRewriteStatus::UnsafeName);
+    EXPECT_FALSE(result.Message.empty());
+    page.SetFileName("");
+    EXPECT_EQ(RewritePage(web.Path(), page, web.tree, web.maps, kFooter, 0).Status, TRewriteStatus::Missing);
+}
+
+TEST(RewritePage, FailedWriteKeepsThePreviousContent)
+{
+    RewriteWeb web;
+    // The temporary file beside a page of this name would have too long a name.
+    const std::string name = std::string(250, 'p') + ".htm";
+    TWebFile& page = web.Add(kAddress, StateCapturedPage, name);
+    const std::string content = "<A HREF=\"http://www.example.org/gone.htm\">x</A>";
+    ASSERT_NO_THROW({
+        TFileStream file(web.Path() + name, TFileStream::Mode::Create);
+        file.WriteBuffer(content.data(), content.size());
+    });
+
+    const TRewriteResult result =
+        RewritePage(web.Path(), page, web.tree, web.maps, kFooterAndSuppress, RewriteWeb::kCaptureDate);
+    EXPECT_EQ(result.Status, TRewriteStatus::WriteError);
+    EXPECT_FALSE(result.Message.empty());
+    EXPECT_EQ(web.ReadFile(name), content);
+}
+
+TEST(RewritePage, NothingOfThePageIsLost)
+{
+    RewriteWeb web;
+    const std::string footer = RealLinkFooter(RewriteWeb::kPageAddress, RewriteWeb::kCaptureDate);
+    for (const std::string& page : std::initializer_list<std::string>{
+             "", "plain text, no tag", "<P>text after the last tag", std::string("<P>\0bytes\xFF\r\n", 12)}) {
+        EXPECT_EQ(web.Rewrite(page), page);
+        EXPECT_EQ(web.Rewrite(page, kFooterAndSuppress), page + footer);
+    }
+    // An unfinished end stays the end.
+    for (const char* end : {"<", "<B", "<!-- x", "<!x", "<!-- <A HREF=x"}) {
+        EXPECT_EQ(web.Rewrite(std::string("<P>x") + end), std::string("<P>x") + end);
+        EXPECT_EQ(web.Rewrite(std::string("<P>x") + end, kFooterAndSuppress), "<P>x" + footer + end);
+    }
+}
