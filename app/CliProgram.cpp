@@ -299,7 +299,9 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
     std::string home = web->Path + "_Home.htm";
     if (FileExists(home))
         Say("Open the copy: " + MakeFileUrl(home));
-    return end.SessionCaptured > 0 ? kExitCaptured : kExitNothing;
+    // A capture again of a Web that is complete keeps nothing new and still
+    // leaves a usable copy: what counts is what the Web holds.
+    return web->CapturedCount > 0 ? kExitCaptured : kExitNothing;
 }
 
 } // namespace velbrin

@@ -6,8 +6,8 @@
 namespace velbrin {
 
 // Exit statuses of the headless program.
-inline constexpr int kExitCaptured = 0;    // the session kept at least one file (or nothing was asked)
-inline constexpr int kExitNothing = 1;     // nothing was captured
+inline constexpr int kExitCaptured = 0;    // the Web holds captured files after the session (or nothing was asked)
+inline constexpr int kExitNothing = 1;     // the Web holds no captured file after the session
 inline constexpr int kExitUnusable = 2;    // unusable arguments, or a project file that does not load
 
 // The headless program: processes the command line as the desktop program

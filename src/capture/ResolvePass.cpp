@@ -30,6 +30,28 @@ bool IsCaptured(const TWebFile& file)
 
 void LogProblem(TWEB& web, const std::string& problem) { web.LogUrl(problem, ""); }
 
+// Tells the first time a walk meets a record, and the first time it meets a
+// stored file. A redirected address shares its target's record during a
+// session, but has a record of its own, with the same file, once the Web has
+// been saved and loaded again: either way the file is rewritten, counted and
+// listed once, under the first address that leads to it, so that the pass
+// gives the same pages before and after a reload.
+class TFirstMet {
+public:
+    bool operator()(const TWebFile& file)
+    {
+        if (!m_records.insert(&file).second)
+            return false;
+        if (!IsCaptured(file) || file.GetFileName().empty())
+            return true;
+        return m_files.insert(file.GetFileName()).second;
+    }
+
+private:
+    std::unordered_set<const TWebFile*> m_records;
+    std::unordered_set<std::string> m_files;
+};
+
 } // namespace
 
 int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeReader& readSize, TResolveView& view,
@@ -70,10 +92,8 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
         }
     }
 
-    // A record entered under two addresses (a redirection) is rewritten,
-    // counted and listed once.
-    std::unordered_set<const TWebFile*> counted;
-    std::unordered_set<const TWebFile*> offered;
+    TFirstMet counted;
+    TFirstMet offered;
     for (const TSite& site : sites) {
         TSiteCounts counts;
         std::int32_t records = 0;
@@ -93,7 +113,7 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
             [&](TWebFile& file) {
                 if (view.Cancelled())
                     return true;
-                if (!counted.insert(&file).second)
+                if (!counted(file))
                     return false;
                 if (file.State == StateCapturedPage)
                     ++pages;
@@ -130,7 +150,7 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
                 [&](TWebFile& file, const std::string& url) {
                     if (view.Cancelled())
                         return true;
-                    if (!offered.insert(&file).second)
+                    if (!offered(file))
                         return false;
                     if (file.State == StateCapturedPage) {
                         view.ShowFile(file.GetFileName());
@@ -143,9 +163,14 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
                                     LogProblem(web, file.GetFileName() + " : " + e.what());
                                 }
                             }
+                            const std::int64_t before = GetFileSize(path);
                             TRewriteResult result = rewriter.RewriteFile(file.GetFileName(), url);
                             if (!result.Done())
                                 LogProblem(web, file.GetFileName() + " : " + result.Message);
+                            // The Web's size is that of its pages as rewritten,
+                            // or a second pass would find another one.
+                            if (web.MimeList.GetMimeByString(file.GetMimeType()))
+                                total += GetFileSize(path) - before;
                             view.ShowProgress(++done, pages);
                             LetEventsThrough(pump);
                         }

@@ -28,6 +28,12 @@ std::string FormatClock(std::int64_t elapsedMs)
     return text;
 }
 
+// Host and port of an address: the server that credentials belong to.
+std::string ServerOf(std::string_view url)
+{
+    return GetHost(url) + ":" + std::to_string(GetPort(url));
+}
+
 } // namespace
 
 TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump pump)
@@ -118,11 +124,14 @@ bool TCapture::Dispatch()
 void TCapture::Hand(TRequest& request, TWebFile& link)
 {
     const TOPTIONS& options = m_web.Options;
-    if (m_needAuth) {
-        request.SetCredentials(options.Username, options.Password);
-        m_needAuth = false;
-    }
     std::string url = m_web.Tree.GetFileUrl(link);
+    // The Web's credentials go with the links answered 401, whichever socket
+    // takes them, and then with every link of the servers that asked for
+    // them; never to another server.
+    if (m_needAuth.contains(&link) || m_authServers.contains(LowerCase(ServerOf(url))))
+        request.SetCredentials(options.Username, options.Password);
+    else
+        request.ClearCredentials();
     TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
     row.Host = GetHost(url);
     row.Path = GetDocument(url);
@@ -159,7 +168,8 @@ bool TCapture::OnHeader(TRequest& request)
         } else {
             ++record->Tries;
             record->State = StateToExplore;
-            m_needAuth = true;
+            m_needAuth.insert(record);
+            m_authServers.insert(LowerCase(ServerOf(request.Url())));
             m_web.AddTodo(*record);
         }
         return false;
@@ -176,11 +186,14 @@ bool TCapture::OnHeader(TRequest& request)
 
 bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
 {
-    std::string target = ResolveUrl(request.Header().Location, request.Url());
+    const std::string& location = request.Header().Location;
+    std::string target = ResolveUrl(location, request.Url());
     // An address this capture cannot fetch (another protocol, no host) is not
-    // entered: it would be requested from the wrong server.
+    // entered: it would be requested from the wrong server. The log names it
+    // as the server wrote it: resolving an address of an unknown protocol
+    // ("https:") against the request's would only make it unrecognisable.
     if (!IsValidUrl(target) || GetProtocol(target) != ProtocolHttp) {
-        m_web.LogUrl(target, " : url non valide");
+        m_web.LogUrl(location, " : url non valide");
         record.State = StateFiltered;
         m_web.CountFiltered();
         ++m_sessionFiltered;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class QTimer;
@@ -96,7 +97,10 @@ private:
     bool m_stopping = false;
     bool m_diskFull = false;
     bool m_ended = false;
-    bool m_needAuth = false;
+    // The links answered 401 in this session: their requests carry the Web's credentials.
+    std::unordered_set<const TWebFile*> m_needAuth;
+    // Servers ("host:port", lower case) that asked for the Web's credentials.
+    std::unordered_set<std::string> m_authServers;
     std::int64_t m_receivedBytes = 0;
     std::int32_t m_receivedKb = 0;
     std::int32_t m_sessionCaptured = 0;

@@ -169,6 +169,11 @@ void TRequest::SetCredentials(std::string_view userName, std::string_view passwo
     m_credentials = ShortString(TBase64::Encode(plain));
 }
 
+void TRequest::ClearCredentials()
+{
+    m_credentials.clear();
+}
+
 void TRequest::Get(std::string_view url, std::string_view proxy, std::int32_t proxyPort)
 {
     if (m_busy != 0 && !AbortTransfer())

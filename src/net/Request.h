@@ -75,6 +75,8 @@ public:
     void Get(std::string_view url, std::string_view proxy, std::int32_t proxyPort);
     // Basic credentials sent with every later request of this object.
     void SetCredentials(std::string_view userName, std::string_view password);
+    // Later requests go without an Authorization line.
+    void ClearCredentials();
     // Stops the transfer now; a partly written body file is deleted.
     void Abort();
 

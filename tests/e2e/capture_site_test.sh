@@ -1,0 +1,324 @@
+#!/bin/sh
+# capture_site_test.sh VELBRIN_CLI SOURCE_DIR
+#
+# Captures the fixture site (tests/fixtures/site) with the real program while
+# nginx serves it on a loopback port, then checks the offline copy: the stored
+# files, the capture log, the project file, the index pages and every local
+# link. Then captures the Web again twice, captures an address that answers
+# 404 and tries unusable arguments. Exits 77 (skipped) without nginx.
+set -eu
+
+cli=$1
+src=$2
+
+if [ -z "${E2E_TMP:-}" ]; then
+    if ! command -v nginx >/dev/null 2>&1 && [ ! -x /usr/sbin/nginx ]; then
+        echo "SKIP: nginx is not installed"
+        exit 77
+    fi
+    tmp=$(mktemp -d)
+    trap 'rm -rf "$tmp"' EXIT
+    cp -R "$src/tests/fixtures/site" "$tmp/site"
+    # nginx's workers run as another user.
+    chmod -R a+rX "$tmp"
+    status=0
+    E2E_TMP=$tmp "$src/tests/support/with-site.sh" "$tmp/site" sh "$0" "$@" || status=$?
+    exit $status
+fi
+
+# From here on nginx serves $E2E_TMP/site at $SITE_URL.
+LC_ALL=C
+export LC_ALL
+tmp=$E2E_TMP
+site=$tmp/site
+work=$tmp/work
+HOME=$tmp/home
+XDG_CONFIG_HOME=$tmp/home/.config
+export HOME XDG_CONFIG_HOME
+mkdir -p "$HOME"
+host=127.0.0.1:$SITE_PORT
+start=${SITE_URL}some/dir/
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# expect_status WANTED NAME COMMAND...: runs the command, output in $tmp/NAME.out and .err.
+expect_status() {
+    wanted=$1
+    name=$2
+    shift 2
+    got=0
+    "$@" >"$tmp/$name.out" 2>"$tmp/$name.err" || got=$?
+    if [ "$got" != "$wanted" ]; then
+        fail "$name: exit status $got, expected $wanted"
+        sed 's/^/  | /' "$tmp/$name.out" "$tmp/$name.err"
+    fi
+}
+
+# expect_line FILE LINE: FILE holds exactly this line.
+expect_line() {
+    if ! grep -Fxq -- "$2" "$1"; then
+        fail "$(basename "$1") lacks the line: $2"
+    fi
+}
+
+# The entries of a capture log, one per line, without "<br>" and the heading.
+log_entries() {
+    sed 's/^.*<\/H3>//' "$1" | tr -d '\r' | sed 's/^<br>//'
+}
+
+# Checks that every relative HREF and SRC of the pages of a directory names a
+# file that is there, letter case included. Prints how many were checked.
+check_links() {
+    dir=$1
+    names=$tmp/names
+    ls -1 "$dir" >"$names"
+    count=0
+    for page in "$dir"/*.htm; do
+        grep -oiE "[[:space:]](href|src)[[:space:]]*=[[:space:]]*(\"[^\"]*\"|'[^']*'|[^[:space:]>\"']+)" "$page" |
+            sed -E "s/^[[:space:]]*[A-Za-z]+[[:space:]]*=[[:space:]]*//; s/^[\"']//; s/[\"']\$//" >"$tmp/values" || true
+        while IFS= read -r value; do
+            case $value in
+            *:* | '#'* | '') continue ;; # an address, a place in the same page
+            esac
+            file=${value%%#*}
+            file=${file%%\?*}
+            count=$((count + 1))
+            if ! grep -Fxq -- "$file" "$names"; then
+                fail "$(basename "$page") links to \"$value\", which is not in the copy"
+            fi
+        done <"$tmp/values"
+    done
+    echo "$count"
+}
+
+# cksum of every file of a directory but the ones named (basic patterns).
+snapshot() {
+    dir=$1
+    shift
+    for file in "$dir"/*; do
+        name=$(basename "$file")
+        skip=no
+        for pattern in "$@"; do
+            case $name in
+            $pattern) skip=yes ;;
+            esac
+        done
+        [ $skip = yes ] || (cd "$dir" && cksum "$name")
+    done
+}
+
+# The bytes of the captured files of a directory.
+captured_bytes() {
+    sum=0
+    for file in "$1"/*; do
+        case $(basename "$file") in
+        BadLink.htm | NotFound.htm | LogFile.htm | LOCAL.WEB | _*) ;;
+        *) sum=$((sum + $(wc -c <"$file"))) ;;
+        esac
+    done
+    echo $sum
+}
+
+# The absolute addresses of the fixture pages name the server's own port.
+for page in $(grep -rl '@SITE@' "$site"); do
+    sed "s/@SITE@/$host/g" "$page" >"$page.new" && mv "$page.new" "$page"
+done
+
+# --- First capture -----------------------------------------------------------
+expect_status 0 first "$cli" "$start" --workpath "$work"
+dir=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/first.out")
+project=${dir}LOCAL.WEB
+if [ $failures -ne 0 ] || [ -z "$dir" ] || [ ! -f "$project" ]; then
+    echo "FAIL: the first capture did not succeed; nothing more to check"
+    exit 1
+fi
+expect_line "$tmp/first.out" "Session: captured 13, filtered 0, not found 1, errors 0"
+
+# The local name a page of the copy gives to an address it links to.
+local_name() {
+    address=$(printf '%s\n' "$2" | sed 's/[].[\*^$/]/\\&/g')
+    sed -n "s/.*HREF=\"\([^\"#]*\)[^\"]*\" OLDREF=\"$address\".*/\1/p" "$1" | head -n 1
+}
+
+# The start address (a directory) and index.html hold the same page, and so
+# do sub/ and its index.html: each address has a file of its own. The start
+# page is INDEX.htm; the other two want "index" too and are numbered in the
+# order their answers came.
+subpage=$(local_name "$dir/INDEX.htm" "http://$host/some/dir/sub")
+indexpage=$(local_name "$dir/page2.htm" "http://$host/some/dir/index.html")
+case "$subpage $indexpage" in
+"INDEX1.htm index2.htm" | "INDEX2.htm index1.htm") ;;
+*) fail "the directory's page is \"$subpage\" and index.html \"$indexpage\"" ;;
+esac
+ls -1 "$dir" >"$tmp/stored"
+sort >"$tmp/stored.want" <<EOF
+$subpage
+$indexpage
+BadLink.htm
+CaseTest.htm
+INDEX.htm
+LOCAL.WEB
+LogFile.htm
+NotFound.htm
+_Home.htm
+_IxE.htm
+_IxH.htm
+_IxI.htm
+_velbrin_index.css
+_velbrin_logo.svg
+base.htm
+deep.htm
+dot.gif
+long.htm
+map.htm
+nav.gif
+page2.htm
+photo.jpg
+EOF
+if ! cmp -s "$tmp/stored" "$tmp/stored.want"; then
+    fail "stored files differ from the expected list"
+    diff "$tmp/stored.want" "$tmp/stored" | sed 's/^/  | /'
+fi
+for picture in dot.gif nav.gif photo.jpg; do
+    cmp -s "$dir/$picture" "$site/some/dir/pics/$picture" || fail "$picture is not the site's picture"
+done
+
+# The log: the program's texts in Latin-1, in the order of the session.
+log=$dir/LogFile.htm
+log_entries "$log" >"$tmp/log"
+e=$(printf '\351')
+e_grave=$(printf '\350')
+head -n 1 "$log" | grep -q "^<HTML><HEADER></HEADER><BODY BGCOLOR=\"#FFFFFF\"><H3>WEB : HTTP://$host/SOME/DIR/</H3><br>" ||
+    fail "LogFile.htm has no heading"
+{
+    echo "D${e}but de capture le *"
+    echo "http://$host/some/outside.html filtr$e : Niveau interne max atteint"
+    echo "http://www.example.invalid/elsewhere.html filtr$e : Externe au domaine principal"
+    echo "URL non trouv${e}e (404):http://$host/some/dir/missing.html"
+    echo "Fin de capture le *"
+    echo "Dur${e}e de la session : 00:00:0?"
+    echo "13 page(s) captur${e}e(s)"
+    echo "1 page(s) non trouv${e}e(s)"
+    echo ""
+} >"$tmp/log.want"
+if [ "$(wc -l <"$tmp/log")" != "$(wc -l <"$tmp/log.want")" ]; then
+    fail "LogFile.htm has $(wc -l <"$tmp/log") entries, expected $(wc -l <"$tmp/log.want")"
+    sed 's/^/  | /' "$tmp/log"
+else
+    n=0
+    while IFS= read -r pattern; do
+        n=$((n + 1))
+        line=$(sed -n "${n}p" "$tmp/log")
+        case $line in
+        $pattern) ;;
+        *) fail "LogFile.htm entry $n is \"$line\", expected \"$pattern\"" ;;
+        esac
+    done <"$tmp/log.want"
+fi
+if grep -q "$(printf '\303')" "$log"; then
+    fail "LogFile.htm holds UTF-8"
+fi
+
+# The project file loads back with the counters of the session.
+expect_status 0 summary "$cli" "$project"
+expect_line "$tmp/summary.out" "Title:        Caf${e} cr${e_grave}me & th${e} <fixture>"
+expect_line "$tmp/summary.out" "Address:      $start"
+expect_line "$tmp/summary.out" "Links:        16 (captured 13, to do 0, errors 0, not found 1, filtered 2)"
+grep -q "^              captured 13, filtered 0, not found 1, errors 0, received [0-9]* Kb\$" "$tmp/summary.out" ||
+    fail "summary.out lacks the figures of the last session"
+stored=$(sed -n 's/^Stored: *//p' "$tmp/summary.out" | tr -cd '0-9')
+total=$(captured_bytes "$dir")
+[ "$stored" = "$total" ] || fail "the Web stores $stored bytes, its files hold $total"
+
+# The pages of the copy.
+grep -q "<!-- Url : \"$start\" -->" "$dir/INDEX.htm" || fail "INDEX.htm lacks its address comment"
+grep -q "Captured by Velbrin from  <A HREF=$start>" "$dir/INDEX.htm" || fail "INDEX.htm lacks its footer"
+grep -q "<!-- Url : \"http://$host/some/dir/sub/\" -->" "$dir/$subpage" ||
+    fail "the directory link without its slash does not lead to the directory's page"
+grep -Fq "<A HREF=\"NotFound.htm\" OLDREF=\"http://$host/some/dir/missing.html\">" "$dir/INDEX.htm" ||
+    fail "the missing page does not lead to NotFound.htm"
+grep -Fq "<A HREF=\"BadLink.htm\" OLDREF=\"http://www.example.invalid/elsewhere.html\">" "$dir/INDEX.htm" ||
+    fail "the filtered link does not lead to BadLink.htm"
+grep -Fq '<A HREF="mailto:webmaster@example.invalid">' "$dir/INDEX.htm" || fail "the mail link changed"
+grep -Fq "<A HREF=\"CaseTest.htm\" OLDREF=\"http://$host/some/dir/CaseTest.html\">" "$dir/base.htm" ||
+    fail "base.htm: the link before the BASE tag is not resolved against the page"
+grep -Fq "<A HREF=\"deep.htm\" OLDREF=\"http://$host/some/dir/sub/deep.html\">" "$dir/base.htm" ||
+    fail "base.htm: the link after the BASE tag is not resolved against the BASE address"
+grep -Fq "HREF=\"page2.htm\" OLDREF=\"http://$host/some/dir/page2.html\" CLASS=\"far\">" "$dir/long.htm" ||
+    fail "long.htm: the link at the end of the long tag is not resolved"
+grep -Fq "SRC=\"photo.jpg\" OLDREF=\"http://$host/some/dir/pics/photo.jpg\" WIDTH=24 HEIGHT=16>" "$dir/long.htm" ||
+    fail "long.htm: the picture of the long tag is not resolved"
+grep -Fq "<IMG SRC=\"nav.gif\" OLDREF=\"http://$host/some/dir/pics/nav.gif\"" "$dir/map.htm" ||
+    fail "map.htm: the map's picture is not resolved"
+grep -q "<TITLE>Caf&eacute; cr${e_grave}me &amp; th${e} &lt;fixture&gt;</TITLE>" "$dir/INDEX.htm" ||
+    fail "the title of the start page changed"
+
+# The index pages.
+for index in _Home.htm _IxH.htm _IxI.htm _IxE.htm; do
+    [ -s "$dir/$index" ] || fail "no index page $index"
+done
+grep -q 'HREF="INDEX.htm"' "$dir/_Home.htm" || grep -q 'href="INDEX.htm"' "$dir/_Home.htm" ||
+    fail "_Home.htm does not lead to the start page"
+
+checked=$(check_links "$dir")
+case $checked in
+*FAIL*) echo "$checked" | grep FAIL; failures=$((failures + 1)) ;;
+*) [ "$checked" -ge 40 ] || fail "only $checked local links were checked" ;;
+esac
+
+# --- Capture again: the missing page has appeared --------------------------
+snapshot "$dir" LogFile.htm LOCAL.WEB '_*.htm' INDEX.htm "$indexpage" >"$tmp/before"
+printf '<HTML><HEAD><TITLE>Found at last</TITLE></HEAD><BODY><A HREF="page2.html">Second</A></BODY></HTML>\n' \
+    >"$site/some/dir/missing.html"
+expect_status 0 again "$cli" "$project" CAPTURE
+expect_line "$tmp/again.out" "Session: captured 1, filtered 0, not found 0, errors 0"
+snapshot "$dir" LogFile.htm LOCAL.WEB '_*.htm' INDEX.htm "$indexpage" missing.htm >"$tmp/after"
+if ! cmp -s "$tmp/before" "$tmp/after"; then
+    fail "pages rewritten again changed"
+    diff "$tmp/before" "$tmp/after" | sed 's/^/  | /'
+fi
+grep -Fq "<A HREF=\"missing.htm\" OLDREF=\"http://$host/some/dir/missing.html\">" "$dir/INDEX.htm" ||
+    fail "the page found at last is not linked"
+expect_status 0 summary2 "$cli" "$project"
+expect_line "$tmp/summary2.out" "Links:        16 (captured 14, to do 0, errors 0, not found 0, filtered 2)"
+stored=$(sed -n 's/^Stored: *//p' "$tmp/summary2.out" | tr -cd '0-9')
+total=$(captured_bytes "$dir")
+[ "$stored" = "$total" ] || fail "after the second capture the Web stores $stored bytes, its files hold $total"
+checked=$(check_links "$dir")
+case $checked in
+*FAIL*) echo "$checked" | grep FAIL; failures=$((failures + 1)) ;;
+esac
+
+# --- Capture again: nothing left to fetch ----------------------------------
+snapshot "$dir" LogFile.htm LOCAL.WEB >"$tmp/before"
+expect_status 0 third "$cli" "$project" CAPTURE
+expect_line "$tmp/third.out" "Session: captured 0, filtered 0, not found 0, errors 0"
+snapshot "$dir" LogFile.htm LOCAL.WEB >"$tmp/after"
+cmp -s "$tmp/before" "$tmp/after" || fail "a capture that kept nothing changed the copy"
+log_entries "$log" | grep -q "^0 page(s) captur${e}e(s)$" || fail "the third session is not in the log"
+
+# --- An address that answers 404 -------------------------------------------
+expect_status 1 nothing "$cli" "${SITE_URL}nowhere/" --workpath "$work"
+grep -q "^Connection error$" "$tmp/nothing.err" || fail "no connection error box"
+grep -q "Rename Web's URL?" "$tmp/nothing.err" || fail "the box does not offer to rename the address"
+nothing_log=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/nothing.out")LogFile.htm
+grep -Fq "URL non trouv${e}e (404):${SITE_URL}nowhere/" "$nothing_log" || fail "the 404 is not in its log"
+
+# --- Unusable arguments ----------------------------------------------------
+expect_status 2 no_arguments "$cli"
+expect_status 2 bad_option "$cli" --bogus
+expect_status 2 bad_argument "$cli" nonsense
+expect_status 2 https "$cli" "https://$host/" --workpath "$work"
+expect_status 2 no_project "$cli" "$tmp/absent.WEB" --workpath "$work"
+printf 'not a project' >"$tmp/damaged.WEB"
+expect_status 2 damaged_project "$cli" "$tmp/damaged.WEB" --workpath "$work"
+
+if [ $failures -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "all checks passed"

@@ -1,0 +1,156 @@
+#include "session/SessionTestSupport.h"
+
+#include "core/Files.h"
+
+#include <gtest/gtest.h>
+
+using namespace velbrin;
+using namespace velbrin::test;
+
+namespace {
+
+// A page stored as if just received, prepared with the validator of a session.
+class PagePreparation : public SessionFixture {
+protected:
+    PagePreparation()
+    {
+        web = InitWeb(kPageUrl);
+        web->Options.RealLinkFlag = false;
+        page = web->Tree.FindFile(kPageUrl);
+        page->SetFileName("page.htm");
+        page->SetDescription("link text");
+        session = NewSession(*web);
+    }
+
+    std::string Prepare(const std::string& html)
+    {
+        WriteWholeFile(capture + "page.htm", html);
+        EXPECT_TRUE(web->SetHtmlLinks(*page, kPageUrl, [this](const TLinkParam& l) { return session->LinkValidator(l); }));
+        return ReadWholeFile(capture + "page.htm");
+    }
+
+    // The addresses entered besides the page's own, in the tree's order.
+    std::vector<std::string> Entered() const
+    {
+        std::vector<std::string> urls;
+        web->Tree.ForEachFile([&](TWebFile&, const std::string& url) {
+            if (url != kPageUrl)
+                urls.push_back(url);
+            return false;
+        });
+        return urls;
+    }
+
+    static constexpr const char* kPageUrl = "http://www.site.test/dir/page.htm";
+    std::unique_ptr<TWEB> web;
+    TWebFile* page = nullptr;
+    std::unique_ptr<TCapture> session;
+};
+
+} // namespace
+
+TEST_F(PagePreparation, BaseTagChangesTheBaseOfTheLinksAfterIt)
+{
+    std::string out = Prepare("<A HREF=\"a.htm\">a</A><BASE HREF=\"http://www.site.test/other/\"><A HREF=\"b.htm\">b</A>");
+    EXPECT_EQ(out, "<A HREF=\"http://www.site.test/dir/a.htm\">a</A>"
+                   "<BASE HREF=\"http://www.site.test/other/\">"
+                   "<A HREF=\"http://www.site.test/other/b.htm\">b</A>");
+    EXPECT_NE(web->Tree.FindFile("http://www.site.test/other/b.htm"), nullptr);
+}
+
+TEST_F(PagePreparation, LowResolutionSourceIsDroppedBeforeOrAfterTheSource)
+{
+    std::string out = Prepare("<IMG SRC=\"p.gif\" LOWSRC=\"low.gif\" ALT=\"x\"><IMG LOWSRC=\"low2.gif\" SRC=\"q.gif\">");
+    // The attribute goes, the blanks around it stay.
+    EXPECT_EQ(out, "<IMG SRC=\"http://www.site.test/dir/p.gif\"  ALT=\"x\"><IMG  SRC=\"http://www.site.test/dir/q.gif\">");
+    EXPECT_EQ(web->Tree.FindFile("http://www.site.test/dir/low.gif"), nullptr);
+}
+
+TEST_F(PagePreparation, OtherProtocolsStayAsWrittenAndAreNotEntered)
+{
+    std::string out = Prepare("<A HREF=\"mailto:me@site.test\">m</A><A HREF=\"ftp://ftp.site.test/f.zip\">f</A>");
+    EXPECT_EQ(out, "<A HREF=\"mailto:me@site.test\">m</A><A HREF=\"ftp://ftp.site.test/f.zip\">f</A>");
+    EXPECT_TRUE(Entered().empty());
+}
+
+TEST_F(PagePreparation, AddressCommentFollowsTheHtmlTagWhateverItsCase)
+{
+    std::string out = Prepare("<!DOCTYPE html>\n<html lang=\"en\"><body>x</body></html>");
+    EXPECT_EQ(out, "<!DOCTYPE html>\n<html lang=\"en\">\r\n<!-- Url : \"http://www.site.test/dir/page.htm\" -->\r\n"
+                   "<body>x</body></html>");
+}
+
+TEST_F(PagePreparation, TitleBecomesTheDescriptionWithItsEntitiesDecoded)
+{
+    Prepare("<TITLE> Caf&eacute; &amp; th\xE9 </TITLE><A HREF=\"x.htm\">The &lt;x&gt; page</A>");
+    EXPECT_EQ(page->GetDescription(), "Caf\xE9 & th\xE9");
+    EXPECT_EQ(web->Tree.FindFile("http://www.site.test/dir/x.htm")->GetDescription(), "The <x> page");
+}
+
+TEST_F(PagePreparation, PageWithoutTitleKeepsItsLinkText)
+{
+    Prepare("<P>no title");
+    EXPECT_EQ(page->GetDescription(), "link text");
+}
+
+TEST_F(PagePreparation, LinksAreEnteredInPageOrderWithTheirTypes)
+{
+    Prepare("<BODY BACKGROUND=\"bg.gif\"><A HREF=\"one.htm\">1</A><IMG SRC=\"pic.gif\"><A HREF=\"two.htm\">2</A>"
+            "<FORM ACTION=\"/cgi-bin/post\"></FORM>");
+    std::vector<std::string> order;
+    std::vector<int> types;
+    for (const char* url : {"http://www.site.test/dir/bg.gif", "http://www.site.test/dir/one.htm",
+                            "http://www.site.test/dir/pic.gif", "http://www.site.test/dir/two.htm"}) {
+        TWebFile* record = web->Tree.FindFile(url);
+        ASSERT_NE(record, nullptr) << url;
+        types.push_back(record->GetLinkType());
+    }
+    EXPECT_EQ(types, (std::vector<int>{LinkTypeBackground, LinkTypePage, LinkTypeInline, LinkTypePage}));
+    // Pictures go before the pages, the last found first.
+    std::vector<std::string> todo;
+    for (const TWebFile* record : web->TodoList())
+        todo.push_back(web->Tree.GetFileUrl(*record));
+    ASSERT_GE(todo.size(), 5u);
+    EXPECT_EQ(todo[0], "http://www.site.test/dir/pic.gif");
+    EXPECT_EQ(todo[1], "http://www.site.test/dir/bg.gif");
+    EXPECT_EQ(todo[2], "http://www.site.test/dir/page.htm");
+    EXPECT_EQ(todo[3], "http://www.site.test/dir/one.htm");
+    EXPECT_EQ(todo[4], "http://www.site.test/dir/two.htm");
+}
+
+TEST_F(PagePreparation, ServerSideMapAnchorIsNotFollowedButItsPictureIs)
+{
+    std::string out = Prepare("<A HREF=\"/cgi-bin/imagemap/nav\"><IMG SRC=\"nav.gif\" ISMAP></A>");
+    EXPECT_EQ(out, "<A HREF=\"http://www.site.test/cgi-bin/imagemap/nav\"><IMG SRC=\"http://www.site.test/dir/nav.gif\" ISMAP></A>");
+    EXPECT_EQ(web->Tree.FindFile("http://www.site.test/cgi-bin/imagemap/nav"), nullptr);
+    EXPECT_NE(web->Tree.FindFile("http://www.site.test/dir/nav.gif"), nullptr);
+    EXPECT_TRUE(page->GetIsmap());
+}
+
+TEST_F(PagePreparation, LongTagKeepsEveryByte)
+{
+    const std::string title(400, 't');
+    std::string out = Prepare("<A TITLE=\"" + title + "\" HREF=\"far.htm\" CLASS=\"c\">far</A>");
+    EXPECT_EQ(out, "<A TITLE=\"" + title + "\" HREF=\"http://www.site.test/dir/far.htm\" CLASS=\"c\">far</A>");
+    EXPECT_NE(web->Tree.FindFile("http://www.site.test/dir/far.htm"), nullptr);
+}
+
+TEST_F(PagePreparation, InvalidAddressIsLoggedAndLeftAlone)
+{
+    std::string out = Prepare("<A HREF=\"http://nodot/x.htm\">x</A>");
+    EXPECT_EQ(out, "<A HREF=\"http://nodot/x.htm\">x</A>");
+    EXPECT_TRUE(Entered().empty());
+    std::vector<std::string> lines = LogLines();
+    EXPECT_EQ(lines.back(), "http://nodot/x.htm : url non valide");
+}
+
+TEST_F(PagePreparation, MissingOrForeignFileIsLeftAlone)
+{
+    page->SetFileName("absent.htm");
+    EXPECT_FALSE(web->SetHtmlLinks(*page, kPageUrl));
+    EXPECT_FALSE(FileExists(capture + "absent.htm"));
+    WriteWholeFile(root.Path() + "webs/outside.htm", "<A HREF=\"x.htm\">x</A>");
+    page->SetFileName("../outside.htm");
+    EXPECT_FALSE(web->SetHtmlLinks(*page, kPageUrl));
+    EXPECT_EQ(ReadWholeFile(root.Path() + "webs/outside.htm"), "<A HREF=\"x.htm\">x</A>");
+}
