@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/EnvOverride.h"
+
 // Helpers of the browser and bookmark tests: files, environment variables set
 // for one test, a tree dump to compare trees by, and settings in a home of
 // their own.
@@ -36,33 +38,6 @@ inline std::string ReadText(const std::string& fileName)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class EnvOverride {
-public:
-    // Sets the variable, or unsets it when value is nothing.
-    EnvOverride(std::string name, std::optional<std::string> value)
-        : m_name(std::move(name))
-    {
-        if (const char* old = std::getenv(m_name.c_str()))
-            m_old = old;
-        if (value)
-            ::setenv(m_name.c_str(), value->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-    ~EnvOverride()
-    {
-        if (m_old)
-            ::setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
 
 // One line per entry, indented by depth: "[name] date (description)" for a
 // folder, "url | title | dates (description)" for an item.

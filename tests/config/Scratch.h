@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/EnvOverride.h"
+
 // Helpers of the configuration tests: a scratch directory removed afterwards,
 // and environment variables set for one test and restored after it.
 
@@ -36,33 +38,7 @@ private:
     std::string m_path;
 };
 
-class EnvOverride {
-public:
-    // Sets the variable, or unsets it when value is nothing.
-    EnvOverride(std::string name, std::optional<std::string> value)
-        : m_name(std::move(name))
-    {
-        if (const char* old = std::getenv(m_name.c_str()))
-            m_old = old;
-        if (value)
-            ::setenv(m_name.c_str(), value->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-    ~EnvOverride()
-    {
-        if (m_old)
-            ::setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
+using velbrin::test::EnvOverride;
 
 inline void WriteText(const std::string& fileName, const std::string& text, unsigned mode = 0644)
 {
