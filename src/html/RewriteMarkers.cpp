@@ -11,8 +11,19 @@ TRewriteBlocks::TRewriteBlocks(const THtmlParser& parser, std::string_view page)
     , m_page(page)
     , m_fates(static_cast<std::size_t>(parser.Count()))
 {
+    m_tagRuns.assign(m_fates.size() + 1, 0);
+    m_textRuns.assign(m_fates.size() + 1, 0);
     FindBlocks(kFooterOn, kFooterOff, 1, true);
     FindBlocks(kMapOn, kMapOff, 0, false);
+    // Blocks can nest: every item counts the blocks that cover it, in one sweep.
+    int tags = 0;
+    int texts = 0;
+    for (std::size_t i = 0; i < m_fates.size(); ++i) {
+        tags += m_tagRuns[i];
+        texts += m_textRuns[i];
+        m_fates[i].DropTag = tags > 0;
+        m_fates[i].DropText = texts > 0;
+    }
 }
 
 const TRewriteBlocks::ItemFate& TRewriteBlocks::Fate(int i) const
@@ -65,16 +76,17 @@ bool TRewriteBlocks::IsCutFooter(int open) const
 
 void TRewriteBlocks::MarkBlock(int open, int close, std::size_t ownTextAfterClose, bool cut)
 {
-    m_fates[static_cast<std::size_t>(open)].Opens = true;
-    for (int j = open; j < close; ++j)
-        m_fates[static_cast<std::size_t>(j)].DropText = true;
-    for (int j = open + 1; j <= close; ++j)
-        m_fates[static_cast<std::size_t>(j)].DropTag = true;
-    if (cut) {
-        // No closing marker: the text after the last item of the run goes too.
-        m_fates[static_cast<std::size_t>(close)].DropText = true;
+    const auto first = static_cast<std::size_t>(open);
+    const auto last = static_cast<std::size_t>(close);
+    m_fates[first].Opens = true;
+    // Tags open + 1 .. close go; texts open .. close - 1, and without a
+    // closing marker the text after the last item too.
+    ++m_tagRuns[first + 1];
+    --m_tagRuns[last + 1];
+    ++m_textRuns[first];
+    --m_textRuns[cut ? last + 1 : last];
+    if (cut)
         return;
-    }
 
     // The text after the closing marker: what the block's writer put there is
     // part of the block.

@@ -73,6 +73,9 @@ private:
     const THtmlParser& m_parser;
     std::string_view m_page;
     std::vector<ItemFate> m_fates;
+    // Where runs of dropped tags and texts begin (+1) and end (-1).
+    std::vector<int> m_tagRuns;
+    std::vector<int> m_textRuns;
 };
 
 } // namespace velbrin

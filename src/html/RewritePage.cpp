@@ -44,6 +44,27 @@ std::string_view WholeValue(std::string_view tagText, const TTagParam& param)
     return tagText.substr(param.ValueStart - 1u, param.ValueLength);
 }
 
+// The items RewriteTag may change: opening tags of the kinds its switch
+// rewrites (keep the two lists alike). Every other item is copied as it is.
+bool MayRewrite(const TTag& tag)
+{
+    if (!tag.IsOpen() || tag.IsBoundary())
+        return false;
+    switch (tag.Kind) {
+    case TagA:
+    case TagBody:
+    case TagArea:
+    case TagFrame:
+    case TagForm:
+    case TagInput:
+    case TagBase:
+    case TagImg:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool LeadsToStoredFile(const TWebFile& file)
 {
     return file.State == StateCapturedPage || file.State == StateCapturedFile || file.State == StateNotFound;
@@ -69,6 +90,9 @@ std::string_view LookupAddress(const TLinkParam& link, std::string_view address)
         return address.substr(0, address.find('#'));
     return address;
 }
+
+// Passes that rewrite a page again after one that left a seam.
+constexpr int kSeamRounds = 3;
 
 // What becomes of the link of one tag.
 struct TLinkChange {
@@ -100,6 +124,9 @@ public:
     }
 
     std::string Run(std::string_view address);
+    // A tag that ended with the "<" of a block this pass dropped now runs
+    // into what followed the block: the next pass reads it otherwise.
+    bool HasSeam() const { return m_seam; }
 
 private:
     // A tag as a rewrite writes it: its whole text, a last "<" that begins
@@ -139,6 +166,7 @@ private:
     bool m_tailInLastTag = false;
     // The page's parts of comments that ran into an opening marker.
     std::string m_prefixes;
+    bool m_seam = false;
 
     // The last address looked up, and what the tree gave for it: checking a
     // rewritten tag looks its address up once more.
@@ -163,6 +191,10 @@ std::string TPageRewrite::Run(std::string_view address)
             WriteText(i);
         } else {
             WriteTag(i, i == m_last && m_tailInLastTag);
+            const TTag& tag = m_parser.Item(i);
+            const bool nextGoes = m_blocks.DropsTag(i + 1) || m_blocks.OpensBlock(i + 1);
+            if (nextGoes && !tag.IsBoundary() && TextStart(i) < static_cast<std::size_t>(tag.Position) + tag.Length)
+                m_seam = true;
         }
     }
     if (m_rewriter.m_flags.RealLinkFlag)
@@ -198,11 +230,16 @@ void TPageRewrite::WriteTag(int i, bool dropLastByte)
     const TTag& tag = m_parser.Item(i);
     TRewrittenTag rewritten;
     if (!tag.IsBoundary()) {
-        rewritten = RewriteTag(m_parser, i);
-        if (!IsUnchanged(i, rewritten.Text) && !IsStable(rewritten))
-            rewritten = TRewrittenTag{m_parser.FullTagText(i), {}};
+        // Most items carry no link: RewriteTag would give their bytes back.
+        std::string_view text = m_page.substr(static_cast<std::size_t>(tag.Position),
+                                              static_cast<std::size_t>(tag.Length));
+        if (MayRewrite(tag)) {
+            rewritten = RewriteTag(m_parser, i);
+            if (!IsUnchanged(i, rewritten.Text) && !IsStable(rewritten))
+                rewritten = TRewrittenTag{m_parser.FullTagText(i), {}};
+            text = rewritten.Text;
+        }
         // A last "<" that begins the next item, or the tail, is not the tag's.
-        std::string_view text = rewritten.Text;
         if (dropLastByte || TextStart(i) < static_cast<std::size_t>(tag.Position) + static_cast<std::size_t>(tag.Length)) {
             if (text.ends_with('<'))
                 text.remove_suffix(1);
@@ -442,7 +479,19 @@ TPageRewriter::TPageRewriter(std::string directory, const TWebTree& tree, const 
 std::string TPageRewriter::Rewrite(std::string_view page, std::string_view address) const
 {
     TPageRewrite pass(*this, page);
-    return pass.Run(address);
+    std::string rewritten = pass.Run(address);
+    // Only pages made by hand have seams (the blocks a rewrite writes follow
+    // whole tags); such a page is rewritten as the next pass reads it.
+    bool seam = pass.HasSeam();
+    for (int round = 0; seam && round < kSeamRounds; ++round) {
+        TPageRewrite again(*this, rewritten);
+        std::string next = again.Run(address);
+        seam = again.HasSeam();
+        if (next == rewritten)
+            break;
+        rewritten = std::move(next);
+    }
+    return rewritten;
 }
 
 TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string_view address) const
@@ -467,7 +516,8 @@ TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string
         return {TRewriteStatus::Unchanged, {}};
 
     try {
-        TAtomicFileStream file(path);
+        // Like every stored page, left to the system to write back.
+        TAtomicFileStream file(path, 0644, TFlush::Cached);
         file.WriteBuffer(rewritten.data(), rewritten.size());
         file.Commit();
     } catch (const EVelbrinError& e) {

@@ -141,3 +141,15 @@ TEST(RewriteBlocks, BlocksOfBothKinds)
     // A second opening marker opens the block; the first stays.
     EXPECT_EQ(web.Rewrite("<P>a<!--VELBRIN=ON-->b<!--VELBRIN=ON-->c<!--VELBRIN=OFF-->d"), "<P>a<!--VELBRIN=ON-->bd");
 }
+
+TEST(RewriteBlocks, TagEndedByABlock)
+{
+    // An unfinished tag that the block's "<" ended runs into the text after
+    // the block once the block is gone; the rewrite reads the page that way.
+    RewriteWeb web;
+    web.Add("http://www.example.org/p.htm", StateCapturedPage, "P.HTM");
+    const std::string page = "<P>a<A HREF=http://www.example.org/p.htm" + Footer() + "tail";
+    const std::string first = web.Rewrite(page);
+    EXPECT_EQ(first, "<P>a<A HREF=P.HTM OLDREF=\"http://www.example.org/p.htm\"tail");
+    EXPECT_EQ(web.Rewrite(first), first);
+}
