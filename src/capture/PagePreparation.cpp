@@ -33,13 +33,25 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
     }
     THtmlParser parser(source);
     TMemoryStreamEx out;
+    // Every link resolves against the base: it is parsed once, and again
+    // only when a BASE tag changes it.
     std::string base(pageUrl);
+    TUrl parsedBase = TUrl::Create(base);
     std::string title;
     TLinkParam link;
 
+    // Items that stay as they are, and the text after them, are copied in
+    // runs: the run from item copyFrom on is written before anything else.
+    int copyFrom = -1;
+    auto copyRun = [&](int before) {
+        if (copyFrom >= 0)
+            parser.CopyTagsAndText(copyFrom, before - 1, out);
+        copyFrom = -1;
+    };
     for (int i = 0; i <= parser.Count() - 2; ++i) {
         const TTag& item = parser.Item(i);
         if (item.Flags & TagBoundary) {
+            copyRun(i);
             parser.CopyTextAfter(i, out);
             continue;
         }
@@ -50,20 +62,25 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
 
         if (link.Link.Value.empty()) {
             if (open && item.Kind == TagHtml) {
+                copyRun(i);
                 parser.CopyTag(i, out);
                 WriteText(out, "\r\n<!-- Url : \"");
                 WriteText(out, pageUrl);
                 WriteText(out, "\" -->\r\n");
                 parser.CopyTextAfter(i, out);
-            } else {
-                parser.CopyTagAndText(i, out);
+            } else if (copyFrom < 0) {
+                copyFrom = i;
             }
             continue;
         }
+        copyRun(i);
 
-        const std::string absolute = ResolveUrl(link.Link.Value, base);
+        // ResolveUrl(link.Link.Value, base), with the base parsed already.
+        const std::string absolute = base.empty() ? ResolveUrl(link.Link.Value, base)
+                                                  : GetUrlText(TUrl::Create(link.Link.Value, &parsedBase));
+        const TUrl parsed = TUrl::Create(absolute);
         TTagEdits edits;
-        if (IsValidUrl(absolute) && GetProtocol(absolute) == ProtocolHttp)
+        if (IsValidUrl(parsed) && parsed.Protocol == ProtocolHttp)
             edits.Replace(link.Link.ValueStart, link.Link.ValueLength, absolute);
         TTagParam lowsrc;
         if (link.TagKind == TagImg && parser.GetParam("LOWSRC", i, lowsrc))
@@ -71,8 +88,10 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         parser.WriteTag(i, out, edits);
         parser.CopyTextAfter(i, out);
 
-        if (item.Kind == TagBase)
+        if (item.Kind == TagBase) {
             base = absolute;
+            parsedBase = TUrl::Create(base);
+        }
         link.Link.Value = absolute;
         if (AcceptLink(link, validator)) {
             TLinkItem candidate;
@@ -84,11 +103,13 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         if (link.IsMap)
             record.SetIsmap(true);
     }
+    copyRun(parser.Count() - 1);
     if (web.Options.RealLinkFlag)
         AppendRealLinkFooter(out, pageUrl, web.CaptureDate);
 
     try {
-        TAtomicFileStream target(file);
+        // Like the stored file it replaces, left to the system to write back.
+        TAtomicFileStream target(file, 0644, TFlush::Cached);
         target.WriteBuffer(out.Data(), static_cast<std::size_t>(out.Size()));
         target.Commit();
     } catch (const EVelbrinError&) {

@@ -385,11 +385,12 @@ void TCapture::CheckLimits()
 bool TCapture::LinkValidator(const TLinkParam& link)
 {
     const std::string& url = link.Link.Value;
-    if (!IsValidUrl(url)) {
+    const TUrl parsed = TUrl::Create(url);
+    if (!IsValidUrl(parsed)) {
         m_web.LogUrl(url, " : url non valide");
         return false;
     }
-    if (GetProtocol(url) != ProtocolHttp)
+    if (parsed.Protocol != ProtocolHttp)
         return false;
     if (link.TagKind == TagA && link.IsMap)
         return false;

@@ -1,31 +1,41 @@
 #include "core/CaseFold.h"
 
 #include <algorithm>
+#include <array>
 
 namespace velbrin {
 
 namespace {
 
-bool IsLatin1Lower(unsigned char c) { return c >= 0xE0 && c <= 0xFE && c != 0xF7; }
-bool IsLatin1Upper(unsigned char c) { return c >= 0xC0 && c <= 0xDE && c != 0xD7; }
+constexpr bool IsLatin1Lower(unsigned char c) { return c >= 0xE0 && c <= 0xFE && c != 0xF7; }
+constexpr bool IsLatin1Upper(unsigned char c) { return c >= 0xC0 && c <= 0xDE && c != 0xD7; }
+
+// The folds of every byte, looked up rather than computed: names, keys and
+// tags are compared byte by byte all through a capture.
+constexpr std::array<unsigned char, 256> FoldTable(bool upper)
+{
+    std::array<unsigned char, 256> table{};
+    for (unsigned u = 0; u < 256; ++u) {
+        auto c = static_cast<unsigned char>(u);
+        if (upper && ((c >= 'a' && c <= 'z') || IsLatin1Lower(c)))
+            c = static_cast<unsigned char>(c - 0x20);
+        else if (!upper && ((c >= 'A' && c <= 'Z') || IsLatin1Upper(c)))
+            c = static_cast<unsigned char>(c + 0x20);
+        table[u] = c;
+    }
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kUpper = FoldTable(true);
+constexpr std::array<unsigned char, 256> kLower = FoldTable(false);
+
+unsigned char Up(char c) { return kUpper[static_cast<unsigned char>(c)]; }
 
 } // namespace
 
-char UpperChar(char c)
-{
-    auto u = static_cast<unsigned char>(c);
-    if ((u >= 'a' && u <= 'z') || IsLatin1Lower(u))
-        return static_cast<char>(u - 0x20);
-    return c;
-}
+char UpperChar(char c) { return static_cast<char>(Up(c)); }
 
-char LowerChar(char c)
-{
-    auto u = static_cast<unsigned char>(c);
-    if ((u >= 'A' && u <= 'Z') || IsLatin1Upper(u))
-        return static_cast<char>(u + 0x20);
-    return c;
-}
+char LowerChar(char c) { return static_cast<char>(kLower[static_cast<unsigned char>(c)]); }
 
 std::string UpperCase(std::string_view text)
 {
@@ -45,8 +55,8 @@ int CompareText(std::string_view a, std::string_view b)
 {
     std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        auto ca = static_cast<unsigned char>(UpperChar(a[i]));
-        auto cb = static_cast<unsigned char>(UpperChar(b[i]));
+        unsigned char ca = Up(a[i]);
+        unsigned char cb = Up(b[i]);
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
@@ -60,7 +70,7 @@ bool SameText(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (UpperChar(a[i]) != UpperChar(b[i]))
+        if (Up(a[i]) != Up(b[i]))
             return false;
     }
     return true;
@@ -82,8 +92,9 @@ std::size_t FindNoCase(std::string_view haystack, std::string_view needle, std::
         return from <= haystack.size() ? from : std::string::npos;
     if (haystack.size() < needle.size())
         return std::string::npos;
+    const unsigned char first = Up(needle.front());
     for (std::size_t i = from; i + needle.size() <= haystack.size(); ++i) {
-        if (SameText(haystack.substr(i, needle.size()), needle))
+        if (Up(haystack[i]) == first && SameText(haystack.substr(i + 1, needle.size() - 1), needle.substr(1)))
             return i;
     }
     return std::string::npos;
@@ -94,7 +105,7 @@ std::size_t NoCaseHash::operator()(std::string_view text) const
     // FNV-1a over the upper-cased bytes.
     std::size_t hash = 1469598103934665603ull;
     for (char c : text) {
-        hash ^= static_cast<unsigned char>(UpperChar(c));
+        hash ^= Up(c);
         hash *= 1099511628211ull;
     }
     return hash;

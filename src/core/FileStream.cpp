@@ -134,8 +134,9 @@ void TFileStream::Close()
     }
 }
 
-TAtomicFileStream::TAtomicFileStream(const std::string& targetName, unsigned permissions)
+TAtomicFileStream::TAtomicFileStream(const std::string& targetName, unsigned permissions, TFlush flush)
     : m_targetName(targetName)
+    , m_flush(flush)
 {
     std::string::size_type slash = targetName.rfind('/');
     std::string dir = slash == std::string::npos ? std::string() : targetName.substr(0, slash + 1);
@@ -170,7 +171,8 @@ void TAtomicFileStream::Commit()
     if (m_committed)
         return;
     try {
-        Sync();
+        if (m_flush == TFlush::ToDisk)
+            Sync();
         Close();
     } catch (const EInOutError& e) {
         ::unlink(m_tempName.c_str());

@@ -42,13 +42,26 @@ private:
     std::string m_fileName;
 };
 
+// Whether Commit flushes the bytes to the disk before the rename.
+enum class TFlush {
+    // The file holds state that exists nowhere else (a project, the settings):
+    // after a crash it reads as either the old or the new content.
+    ToDisk,
+    // The file is one of many made again from what is on disk (a stored page
+    // rewritten, an index page): the bytes are left to the system's write-back,
+    // as the captured files themselves are. A flush per file would make a
+    // pass over thousands of pages wait on the disk thousands of times.
+    Cached,
+};
+
 // A file replaced as a whole: the bytes go to a temporary file beside the
 // target, and Commit() renames it over the target. A stream destroyed without
 // Commit() leaves the target as it was and removes the temporary file.
 class TAtomicFileStream final : public TFileStream {
 public:
     // permissions apply to a new file; an existing target keeps its own.
-    explicit TAtomicFileStream(const std::string& targetName, unsigned permissions = 0644);
+    explicit TAtomicFileStream(const std::string& targetName, unsigned permissions = 0644,
+                               TFlush flush = TFlush::ToDisk);
     ~TAtomicFileStream() override;
 
     void Commit();
@@ -57,6 +70,7 @@ public:
 private:
     std::string m_targetName;
     std::string m_tempName;
+    TFlush m_flush;
     bool m_committed = false;
 };
 

@@ -289,9 +289,9 @@ std::string ReadWholeFile(const std::string& fileName)
     return bytes;
 }
 
-void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigned permissions)
+void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigned permissions, TFlush flush)
 {
-    TAtomicFileStream file(fileName, permissions);
+    TAtomicFileStream file(fileName, permissions, flush);
     file.WriteBuffer(bytes.data(), bytes.size());
     file.Commit();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FileStream.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,8 +45,10 @@ bool DeleteFile(const std::string& fileName);
 bool RenameFile(const std::string& from, const std::string& to);
 // The whole content of a file; raises EInOutError when it cannot be read.
 std::string ReadWholeFile(const std::string& fileName);
-// Replaces the file's content atomically (temporary file, then rename).
-void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigned permissions = 0644);
+// Replaces the file's content atomically (temporary file, then rename),
+// flushed to the disk unless flush says otherwise.
+void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigned permissions = 0644,
+                    TFlush flush = TFlush::ToDisk);
 
 // "dir/" of "dir/name" (empty when there is no "/"), and "name".
 std::string ExtractFilePath(std::string_view fileName);

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
 namespace velbrin {
 
-// A list whose capacity grows by 1024 entries at a time.
+// A list whose capacity grows in steps of 1024 entries: by one step, or by
+// half its size when that is more, so that a long list is not copied again
+// every 1024 entries.
 template<typename T>
 class TListEx {
 public:
@@ -13,8 +16,10 @@ public:
 
     int Add(T item)
     {
-        if (m_items.size() == m_items.capacity())
-            m_items.reserve(m_items.capacity() + kGrowthStep);
+        if (m_items.size() == m_items.capacity()) {
+            const std::size_t wanted = std::max(m_items.capacity() + kGrowthStep, m_items.capacity() * 3 / 2);
+            m_items.reserve((wanted + kGrowthStep - 1) / kGrowthStep * kGrowthStep);
+        }
         m_items.push_back(std::move(item));
         return static_cast<int>(m_items.size() - 1);
     }

@@ -19,6 +19,9 @@ void TMemoryStreamEx::Reserve(std::size_t needed)
 {
     if (needed <= m_capacity)
         return;
+    // Growing by half at least keeps a stream written piece by piece linear:
+    // growing to the bare need copied the whole block again every 8 KB.
+    needed = std::max(needed, m_capacity + m_capacity / 2);
     std::size_t capacity = (needed + kGrowthStep - 1) / kGrowthStep * kGrowthStep;
     std::unique_ptr<char[]> block(new (std::nothrow) char[capacity]);
     if (!block)

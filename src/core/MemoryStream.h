@@ -8,8 +8,9 @@
 
 namespace velbrin {
 
-// Bytes in one memory block whose capacity grows to the needed size rounded
-// up to a multiple of 8192 bytes.
+// Bytes in one memory block whose capacity grows to the needed size, or to
+// half as much again when that is more, rounded up to a multiple of 8192
+// bytes.
 class TMemoryStreamEx final : public TStream {
 public:
     static constexpr std::size_t kGrowthStep = 8192;

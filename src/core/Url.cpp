@@ -21,6 +21,12 @@ std::size_t FindLastSeparator(std::string_view path)
 // then "..\" segments the same way, then "./" and ".\" segments.
 std::string NormalizeDirectory(std::string_view directory)
 {
+    // Without "./" or ".\" there is no dot segment, and the directory (which
+    // ends with its separator) splits and joins back into itself.
+    if (directory.size() <= kShortStringMax && directory.find("./") == std::string_view::npos
+        && directory.find(".\\") == std::string_view::npos && !directory.empty()
+        && IsSeparator(directory.back()))
+        return std::string(directory);
     TStringList segments = SplitPath(directory);
     for (;;) {
         auto parent = std::find(segments.begin(), segments.end(), "../");
@@ -42,30 +48,32 @@ std::string NormalizeDirectory(std::string_view directory)
 
 TUrl TUrl::Create(std::string_view text, const TUrl* base)
 {
+    // The texts are views into text (or into pathBuffer) until they are
+    // stored: an address is parsed for every link of every page.
     TUrl url;
-    std::string rest = ShortString(text);
+    std::string_view rest = text.substr(0, kShortStringMax);
 
     // 1. Protocol.
-    std::string lowered = LowerCase(rest);
     for (std::size_t i = 0; i < kProtocolPrefixes.size(); ++i) {
-        if (lowered.starts_with(kProtocolPrefixes[i])) {
+        if (StartsWithNoCase(rest, kProtocolPrefixes[i])) {
             url.Protocol = static_cast<std::uint8_t>(i);
-            rest.erase(0, kProtocolPrefixes[i].size());
+            rest.remove_prefix(kProtocolPrefixes[i].size());
             break;
         }
     }
 
     // 2. Query.
-    if (std::size_t question = rest.find('?'); question != std::string::npos) {
+    if (std::size_t question = rest.find('?'); question != std::string_view::npos) {
         url.Query = rest.substr(question);
-        rest.erase(question);
+        rest = rest.substr(0, question);
     }
 
     // 3 and 4. Authority or relative reference.
-    std::string path;
+    std::string pathBuffer;
+    std::string_view path;
     if (rest.starts_with("//")) {
-        rest.erase(0, 2);
-        if (std::size_t slash = rest.find('/'); slash != std::string::npos) {
+        rest.remove_prefix(2);
+        if (std::size_t slash = rest.find('/'); slash != std::string_view::npos) {
             url.Host = rest.substr(0, slash);
             path = rest.substr(slash);
         } else {
@@ -85,14 +93,16 @@ TUrl TUrl::Create(std::string_view text, const TUrl* base)
             url.Host = base->Host;
             url.Port = base->Port;
         }
-        if (rest.starts_with('/'))
+        if (rest.starts_with('/')) {
             path = rest;
-        else if (base)
-            path = base->Directory + rest;
-        else
-            path = "/" + rest;
+        } else {
+            pathBuffer.reserve((base ? base->Directory.size() : 1) + rest.size());
+            pathBuffer = base ? std::string_view(base->Directory) : std::string_view("/");
+            pathBuffer += rest;
+            path = pathBuffer;
+        }
     }
-    path = ShortString(path);
+    path = path.substr(0, kShortStringMax);
 
     // 5. File name and directory.
     if (path == "/") {
@@ -101,7 +111,11 @@ TUrl TUrl::Create(std::string_view text, const TUrl* base)
         return url;
     }
     std::size_t last = FindLastSeparator(path);
-    url.FileName = ShortString(path.substr(last + 1) + url.Query);
+    url.FileName.reserve(path.size() - last - 1 + url.Query.size());
+    url.FileName = path.substr(last + 1);
+    url.FileName += url.Query;
+    if (url.FileName.size() > kShortStringMax)
+        url.FileName.resize(kShortStringMax);
     for (;;) {
         std::size_t pair = url.FileName.find("//");
         if (pair == std::string::npos)
@@ -110,7 +124,7 @@ TUrl TUrl::Create(std::string_view text, const TUrl* base)
             break;
         url.FileName.erase(pair, 1);
     }
-    url.Directory = NormalizeDirectory(std::string_view(path).substr(0, last + 1));
+    url.Directory = NormalizeDirectory(path.substr(0, last + 1));
     return url;
 }
 
@@ -136,11 +150,12 @@ std::string ResolveUrl(std::string_view reference, std::string_view base)
 
 std::uint8_t GetProtocol(std::string_view url) { return TUrl::Create(url).Protocol; }
 
-bool IsValidUrl(std::string_view url)
+bool IsValidUrl(std::string_view url) { return IsValidUrl(TUrl::Create(url)); }
+
+bool IsValidUrl(const TUrl& url)
 {
-    TUrl parsed = TUrl::Create(url);
-    return parsed.Host.find('.') != std::string::npos && parsed.Directory.find(':') == std::string::npos
-           && parsed.FileName.find(':') == std::string::npos;
+    return url.Host.find('.') != std::string::npos && url.Directory.find(':') == std::string::npos
+           && url.FileName.find(':') == std::string::npos;
 }
 
 std::string GetHost(std::string_view url) { return TUrl::Create(url).Host; }
@@ -190,14 +205,24 @@ TStringList UrlToList(std::string_view url)
 {
     TUrl parsed = TUrl::Create(url);
     TStringList keys;
+    // Protocol, host, one key per directory segment (SplitPath), file name.
+    keys.reserve(3 + static_cast<std::size_t>(std::count_if(parsed.Directory.begin(), parsed.Directory.end(), IsSeparator)));
     keys.emplace_back(kProtocolPrefixes[parsed.Protocol]);
     std::string host = "//" + parsed.Host;
     if (parsed.Port != -1)
         host += ":" + std::to_string(parsed.Port);
     keys.push_back(std::move(host));
-    for (std::string& segment : SplitPath(parsed.Directory))
-        keys.push_back(std::move(segment));
-    keys.push_back(parsed.FileName);
+    std::string_view directory = parsed.Directory;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < directory.size(); ++i) {
+        if (IsSeparator(directory[i])) {
+            keys.emplace_back(directory.substr(start, i - start + 1));
+            start = i + 1;
+        }
+    }
+    if (start < directory.size())
+        keys.push_back(std::string(directory.substr(start)) + "/");
+    keys.push_back(std::move(parsed.FileName));
     return keys;
 }
 

@@ -44,6 +44,8 @@ std::string ResolveUrl(std::string_view reference, std::string_view base);
 std::uint8_t GetProtocol(std::string_view url);
 // Host contains "." and neither the directory nor the file name holds ":".
 bool IsValidUrl(std::string_view url);
+// The same test on an address parsed already.
+bool IsValidUrl(const TUrl& url);
 std::string GetHost(std::string_view url);
 // The port, 80 when none is written.
 std::int32_t GetPort(std::string_view url);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 namespace velbrin {
@@ -14,6 +15,9 @@ namespace velbrin {
 namespace {
 
 constexpr std::size_t kBlockSize = 1024;
+// What ClassifyTag needs of a tag's name: a "/" and the longest kind name
+// with the byte after it fit well within it.
+constexpr std::size_t kKeptName = 16;
 // A tag whose name buffer (what follows "<") reaches this many bytes is text.
 // Real pages hold tags of several hundred bytes (long addresses, srcset,
 // inline styles), and a rewritten tag grows by its OLDREF attribute: the limit
@@ -90,6 +94,7 @@ void DeleteAttribute(std::string_view tagText, const TTagParam& param, TTagEdits
 
 THtmlParser::THtmlParser(TStream& source)
     : m_source(source)
+    , m_memory(dynamic_cast<TMemoryStreamEx*>(&source))
 {
     m_size = source.Size();
     if (m_size > std::numeric_limits<std::int32_t>::max())
@@ -99,78 +104,49 @@ THtmlParser::THtmlParser(TStream& source)
     m_source.SetPosition(0);
 }
 
+// The scanner's state between two blocks of the source.
+struct THtmlParser::TScanner {
+    ScanState State = ScanState::Between;
+    std::int64_t Pending = 0; // where the item being read starts
+    std::string Name;         // the first kKeptName bytes of what follows its "<"
+    std::size_t NameLength = 0;
+
+    void StartName()
+    {
+        Name.clear();
+        NameLength = 0;
+    }
+    void AppendName(const char* bytes, std::size_t count)
+    {
+        if (Name.size() < kKeptName)
+            Name.append(bytes, std::min(count, kKeptName - Name.size()));
+        NameLength += count;
+    }
+};
+
 void THtmlParser::Scan()
 {
     AddItem(Boundary(0));
 
-    ScanState state = ScanState::Between;
-    std::int64_t pending = 0; // where the item being read starts
-    std::string name;         // what follows its "<"
-    name.reserve(256);
-    std::array<char, kBlockSize> block;
+    TScanner scanner;
+    scanner.Name.reserve(kKeptName);
     std::int64_t offset = 0;
-
-    m_source.SetPosition(0);
-    while (offset < m_size) {
-        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(kBlockSize, m_size - offset));
-        const std::size_t count = m_source.Read(block.data(), wanted);
-        if (count == 0)
-            break;
-        for (std::size_t k = 0; k < count; ++k) {
-            const char c = block[k];
-            const std::int64_t p = offset + static_cast<std::int64_t>(k);
-            switch (state) {
-            case ScanState::Between:
-                pending = p;
-                if (c == '<') {
-                    name.clear();
-                    state = ScanState::InTag;
-                } else {
-                    state = ScanState::InText;
-                }
+    if (m_memory) {
+        // The whole page at once.
+        const std::string_view page = m_memory->View().substr(0, static_cast<std::size_t>(m_size));
+        ScanBlock(page.data(), page.size(), 0, scanner);
+        offset = static_cast<std::int64_t>(page.size());
+    } else {
+        std::array<char, kBlockSize> block;
+        m_source.SetPosition(0);
+        while (offset < m_size) {
+            const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(kBlockSize, m_size - offset));
+            const std::size_t count = m_source.Read(block.data(), wanted);
+            if (count == 0)
                 break;
-            case ScanState::InText:
-                if (c == '<') {
-                    m_items.Items(Count() - 1).Flags |= TagTextFollows;
-                    pending = p;
-                    name.clear();
-                    state = ScanState::InTag;
-                }
-                break;
-            case ScanState::InTag:
-                if (c == '>') {
-                    AddTag(pending, p, name);
-                    state = ScanState::Between;
-                } else if (c == '<') {
-                    // Ends the pending tag and begins the next one.
-                    AddTag(pending, p, name);
-                    pending = p;
-                    name.clear();
-                } else {
-                    name += c;
-                    if (name.size() >= kMaxTagName)
-                        state = ScanState::InText;
-                    else if (c == '!' && name.size() == 1)
-                        state = ScanState::InDecl;
-                }
-                break;
-            case ScanState::InDecl:
-                if (c == '-' && p == pending + 2) {
-                    state = ScanState::InComment;
-                } else if (c == '>') {
-                    AddTag(pending, p, name);
-                    state = ScanState::Between;
-                }
-                break;
-            case ScanState::InComment:
-                if (c == '>') {
-                    AddTag(pending, p, name);
-                    state = ScanState::Between;
-                }
-                break;
-            }
+            ScanBlock(block.data(), count, offset, scanner);
+            offset += static_cast<std::int64_t>(count);
         }
-        offset += static_cast<std::int64_t>(count);
     }
     m_size = offset;
 
@@ -180,6 +156,98 @@ void THtmlParser::Scan()
     if (static_cast<std::int64_t>(last.Position) + last.Length < m_size)
         last.Flags |= TagTextFollows;
     AddItem(Boundary(m_size));
+}
+
+// One block of the source, whose first byte is at offset in the page. Runs of
+// text, of comment and of tag name are skipped over whole; the states change
+// at the same bytes as they would one byte at a time.
+void THtmlParser::ScanBlock(const char* data, std::size_t count, std::int64_t offset, TScanner& scan)
+{
+    std::size_t k = 0;
+    while (k < count) {
+        const char c = data[k];
+        const std::int64_t p = offset + static_cast<std::int64_t>(k);
+        switch (scan.State) {
+        case ScanState::Between:
+            scan.Pending = p;
+            if (c == '<') {
+                scan.StartName();
+                scan.State = ScanState::InTag;
+            } else {
+                scan.State = ScanState::InText;
+            }
+            ++k;
+            break;
+        case ScanState::InText: {
+            const void* open = std::memchr(data + k, '<', count - k);
+            if (!open) {
+                k = count;
+                break;
+            }
+            k = static_cast<std::size_t>(static_cast<const char*>(open) - data);
+            m_items.Items(Count() - 1).Flags |= TagTextFollows;
+            scan.Pending = offset + static_cast<std::int64_t>(k);
+            scan.StartName();
+            scan.State = ScanState::InTag;
+            ++k;
+            break;
+        }
+        case ScanState::InTag:
+            if (c == '>') {
+                AddTag(scan.Pending, p, scan.Name);
+                scan.State = ScanState::Between;
+                ++k;
+            } else if (c == '<') {
+                // Ends the pending tag and begins the next one.
+                AddTag(scan.Pending, p, scan.Name);
+                scan.Pending = p;
+                scan.StartName();
+                ++k;
+            } else if (scan.NameLength == 0) {
+                scan.AppendName(&c, 1);
+                if (scan.NameLength >= kMaxTagName)
+                    scan.State = ScanState::InText;
+                else if (c == '!')
+                    scan.State = ScanState::InDecl;
+                ++k;
+            } else {
+                // The name runs to the next "<" or ">", or until it is too
+                // long to be a tag.
+                const std::size_t room = kMaxTagName - scan.NameLength;
+                const std::size_t stop = std::min(count, k + room);
+                const void* close = std::memchr(data + k, '>', stop - k);
+                std::size_t end = close ? static_cast<std::size_t>(static_cast<const char*>(close) - data) : stop;
+                if (const void* open = std::memchr(data + k, '<', end - k))
+                    end = static_cast<std::size_t>(static_cast<const char*>(open) - data);
+                scan.AppendName(data + k, end - k);
+                if (scan.NameLength >= kMaxTagName)
+                    scan.State = ScanState::InText;
+                k = end;
+            }
+            break;
+        case ScanState::InDecl:
+            if (c == '-' && p == scan.Pending + 2) {
+                scan.State = ScanState::InComment;
+            } else if (c == '>') {
+                AddTag(scan.Pending, p, scan.Name);
+                scan.State = ScanState::Between;
+            }
+            ++k;
+            break;
+        case ScanState::InComment: {
+            const void* close = std::memchr(data + k, '>', count - k);
+            if (!close) {
+                k = count;
+                break;
+            }
+            k = static_cast<std::size_t>(static_cast<const char*>(close) - data);
+            AddTag(scan.Pending, offset + static_cast<std::int64_t>(k), scan.Name);
+            scan.State = ScanState::Between;
+            ++k;
+            break;
+        }
+        }
+    }
 }
 
 void THtmlParser::AddTag(std::int64_t start, std::int64_t end, const std::string& name)
@@ -207,7 +275,7 @@ void THtmlParser::IndexItems()
         const bool picture = tag.IsOpen() && tag.Kind == TagImg;
         m_nextAnchorClose[at] = tag.IsClose() && tag.Kind == TagA ? j : m_nextAnchorClose[at + 1];
         m_nextAnchorText[at] = picture || tag.HasTextFollowing() ? j : m_nextAnchorText[at + 1];
-        const bool mapPicture = picture && FindNoCase(FullTagText(j), "ISMAP") != std::string::npos;
+        const bool mapPicture = picture && TagHolds(j, "ISMAP");
         m_nextMapPicture[at] = mapPicture ? j : m_nextMapPicture[at + 1];
     }
 }
@@ -230,8 +298,22 @@ std::int64_t THtmlParser::OwnEnd(int i) const
     return std::min<std::int64_t>(static_cast<std::int64_t>(tag.Position) + tag.Length, NextStart(i));
 }
 
+std::string_view THtmlParser::MemoryView(std::int64_t start, std::int64_t count) const
+{
+    const std::string_view bytes = m_memory->View();
+    const std::int64_t size = std::min(m_size, static_cast<std::int64_t>(bytes.size()));
+    if (start < 0 || count <= 0 || start >= size)
+        return {};
+    count = std::min(count, size - start);
+    // Where a read through the stream would have left it.
+    m_source.SetPosition(start + count);
+    return bytes.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count));
+}
+
 std::string THtmlParser::ReadSource(std::int64_t start, std::int64_t count) const
 {
+    if (m_memory)
+        return std::string(MemoryView(start, count));
     const std::int64_t size = std::min(m_size, m_source.Size());
     if (start < 0 || count <= 0 || start >= size)
         return {};
@@ -244,6 +326,11 @@ std::string THtmlParser::ReadSource(std::int64_t start, std::int64_t count) cons
 
 void THtmlParser::CopySource(std::int64_t start, std::int64_t end, TStream& out) const
 {
+    if (m_memory) {
+        const std::string_view bytes = MemoryView(start, end - start);
+        out.WriteBuffer(bytes.data(), bytes.size());
+        return;
+    }
     end = std::min({end, m_size, m_source.Size()});
     if (start < 0 || end <= start)
         return;
@@ -261,6 +348,27 @@ std::string THtmlParser::FullTagText(int i) const
 {
     const TTag& tag = Item(i);
     return ReadSource(tag.Position, tag.Length);
+}
+
+// The bytes of FullTagText: in place for a source in memory, else read into copy.
+std::string_view THtmlParser::FullTagView(int i, std::string& copy) const
+{
+    if (m_memory) {
+        const TTag& tag = Item(i);
+        return MemoryView(tag.Position, tag.Length);
+    }
+    copy = FullTagText(i);
+    return copy;
+}
+
+// Whether the bytes of item i hold the text, ignoring case.
+bool THtmlParser::TagHolds(int i, std::string_view text) const
+{
+    if (m_memory) {
+        const TTag& tag = Item(i);
+        return FindNoCase(MemoryView(tag.Position, tag.Length), text) != std::string::npos;
+    }
+    return FindNoCase(FullTagText(i), text) != std::string::npos;
 }
 
 std::string THtmlParser::TextAfter(int i) const
@@ -290,10 +398,21 @@ void THtmlParser::CopyTagAndText(int i, TStream& out) const
         CopySource(m_items.Items(i).Position, NextStart(i), out);
 }
 
+void THtmlParser::CopyTagsAndText(int first, int last, TStream& out) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, Count() - 2);
+    if (first <= last)
+        CopySource(m_items.Items(first).Position, NextStart(last), out);
+}
+
 bool THtmlParser::GetParam(std::string_view name, int i, TTagParam& param) const
 {
     const TTag& tag = Item(i);
-    return FindTagParam(ReadSource(tag.Position, std::min<std::int64_t>(tag.Length, kMaxParamText)), name, param);
+    const std::int64_t count = std::min<std::int64_t>(tag.Length, kMaxParamText);
+    if (m_memory)
+        return FindTagParam(MemoryView(tag.Position, count), name, param);
+    return FindTagParam(ReadSource(tag.Position, count), name, param);
 }
 
 bool THtmlParser::GetLink(int i, TLinkParam& link) const
@@ -325,7 +444,7 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
     case TagImg:
         GetParam("SRC", i, link.Link);
         link.LinkType = LinkTypeInline;
-        link.IsMap = FindNoCase(FullTagText(i), "ISMAP") != std::string::npos;
+        link.IsMap = TagHolds(i, "ISMAP");
         break;
     case TagTitle:
         link.Description = TrimBlanks(TextAfter(i));
@@ -386,7 +505,8 @@ void THtmlParser::WriteLinkTag(int i, TStream& out, const TLinkParam& link, std:
 {
     if (Item(i).IsBoundary())
         return;
-    const std::string text = FullTagText(i);
+    std::string copy;
+    const std::string_view text = FullTagView(i, copy);
     TTagEdits edits;
     if (!link.OldLink.Value.empty()) {
         // The tag already keeps its captured address.
@@ -410,8 +530,10 @@ void THtmlParser::WriteLinkTag(int i, TStream& out, const TLinkParam& link, std:
 
 void THtmlParser::WriteTag(int i, TStream& out, const TTagEdits& edits) const
 {
-    if (!Item(i).IsBoundary())
-        WriteEdited(i, FullTagText(i), edits, out);
+    if (!Item(i).IsBoundary()) {
+        std::string copy;
+        WriteEdited(i, FullTagView(i, copy), edits, out);
+    }
 }
 
 void THtmlParser::WriteEdited(int i, std::string_view text, const TTagEdits& edits, TStream& out) const

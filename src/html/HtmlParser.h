@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ListEx.h"
+#include "core/MemoryStream.h"
 #include "core/Stream.h"
 #include "html/LinkParam.h"
 #include "html/Tag.h"
@@ -61,6 +62,8 @@ public:
     // Item i and the text after it: the bytes from its start up to the start
     // of the next item. For the start boundary, the text before the first tag.
     void CopyTagAndText(int i, TStream& out) const;
+    // CopyTagAndText of items first .. last in one piece.
+    void CopyTagsAndText(int first, int last, TStream& out) const;
 
     // Finds an attribute of item i (see FindTagParam).
     bool GetParam(std::string_view name, int i, TTagParam& param) const;
@@ -89,7 +92,10 @@ public:
     std::string TextUntilClose(int i, std::uint8_t kind) const;
 
 private:
+    struct TScanner;
+
     void Scan();
+    void ScanBlock(const char* data, std::size_t count, std::int64_t offset, TScanner& scan);
     void AddTag(std::int64_t start, std::int64_t end, const std::string& name);
     void AddItem(const TTag& item);
     void IndexItems();
@@ -99,9 +105,15 @@ private:
     std::int64_t NextStart(int i) const;
     std::int64_t OwnEnd(int i) const;
     std::string ReadSource(std::int64_t start, std::int64_t count) const;
+    // The bytes ReadSource would read, in place; only for a source in memory.
+    std::string_view MemoryView(std::int64_t start, std::int64_t count) const;
+    bool TagHolds(int i, std::string_view text) const;
+    std::string_view FullTagView(int i, std::string& copy) const;
     void CopySource(std::int64_t start, std::int64_t end, TStream& out) const;
 
     TStream& m_source;
+    // The source itself when it is a memory stream: read in place, not copied.
+    const TMemoryStreamEx* m_memory;
     std::int64_t m_size = 0;
     TListEx<TTag> m_items;
     // For each item j (and Count() as a sentinel), the first item at or after

@@ -18,6 +18,25 @@ bool EndsName(char c)
     return c == '\t' || c == '\n' || c == '\r' || c == ' ';
 }
 
+// The kinds whose name begins with each byte (upper case), in table order:
+// a tag is compared with those alone.
+struct TKindsByFirst {
+    std::array<std::array<std::uint8_t, 8>, 256> Kinds{};
+    std::array<std::uint8_t, 256> Count{};
+};
+
+constexpr TKindsByFirst MakeKindsByFirst()
+{
+    TKindsByFirst table;
+    for (std::size_t kind = 0; kind < kTagNames.size(); ++kind) {
+        const auto first = static_cast<unsigned char>(kTagNames[kind].front());
+        table.Kinds[first][table.Count[first]++] = static_cast<std::uint8_t>(kind);
+    }
+    return table;
+}
+
+constexpr TKindsByFirst kKindsByFirst = MakeKindsByFirst();
+
 } // namespace
 
 std::string_view TagName(std::uint8_t kind)
@@ -37,10 +56,17 @@ TTag ClassifyTag(std::string_view name)
         tag.Flags = TagClose;
         name.remove_prefix(1);
     }
-    for (std::size_t kind = 0; kind < kTagNames.size(); ++kind) {
+    if (name.empty())
+        return tag;
+    // Most names are told apart by their first letter.
+    const auto first = static_cast<unsigned char>(UpperChar(name.front()));
+    for (std::size_t k = 0; k < kKindsByFirst.Count[first]; ++k) {
+        const std::uint8_t kind = kKindsByFirst.Kinds[first][k];
         std::string_view candidate = kTagNames[kind];
-        if (StartsWithNoCase(name, candidate) && (name.size() == candidate.size() || EndsName(name[candidate.size()]))) {
-            tag.Kind = static_cast<std::uint8_t>(kind);
+        if (name.size() < candidate.size() || (name.size() > candidate.size() && !EndsName(name[candidate.size()])))
+            continue;
+        if (StartsWithNoCase(name, candidate)) {
+            tag.Kind = kind;
             return tag;
         }
     }

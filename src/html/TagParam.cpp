@@ -55,7 +55,7 @@ bool FindTagParam(std::string_view tagText, std::string_view name, TTagParam& pa
     std::size_t paramLength = 0;
     std::size_t valueStart = 0;
     std::size_t valueLength = 0;
-    std::string value;
+    std::string_view value;
 
     std::size_t pos = SkipBlanksFrom(inside, start + name.size());
     if (pos <= size && inside[pos - 1] == '=')
@@ -82,12 +82,12 @@ bool FindTagParam(std::string_view tagText, std::string_view name, TTagParam& pa
         value = inside.substr(pos - 1, valueLength);
         if (!value.empty() && value.front() == '"') {
             param.Quoted = true;
-            value.erase(0, 1);
+            value.remove_prefix(1);
             ++valueStart;
             // A lone quote left over is the closing one of an empty value.
             if (value.size() > 1 && value.front() == '"') {
                 param.QuotedTwice = true;
-                value.erase(0, 1);
+                value.remove_prefix(1);
                 ++valueStart;
             }
             value = value.substr(0, value.find('"'));
@@ -99,7 +99,7 @@ bool FindTagParam(std::string_view tagText, std::string_view name, TTagParam& pa
     param.ParamLength = static_cast<std::uint16_t>(paramLength);
     param.ValueStart = static_cast<std::uint16_t>(valueStart + 1);
     param.ValueLength = static_cast<std::uint16_t>(valueLength);
-    param.Value = ShortString(value);
+    param.Value.assign(value.substr(0, kShortStringMax));
     return !param.Value.empty();
 }
 

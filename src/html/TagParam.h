@@ -18,7 +18,17 @@ struct TTagParam {
     bool Quoted = false;           // the value was written in double quotes
     bool QuotedTwice = false;      // a second pair of double quotes was removed
 
-    void Clear() { *this = TTagParam(); }
+    // Keeps the value's buffer for the next attribute.
+    void Clear()
+    {
+        ParamStart = 1;
+        ParamLength = 0;
+        ValueStart = 1;
+        ValueLength = 0;
+        Value.clear();
+        Quoted = false;
+        QuotedTwice = false;
+    }
     // The attribute name occurs in the tag (with or without a value).
     bool Found() const { return ParamLength > 0; }
 };

@@ -318,7 +318,7 @@ void TPageIndex::StorePage(const std::string& name, const std::string& page)
         return;
     }
     try {
-        WriteWholeFile(LocalFileName(name), page);
+        WriteWholeFile(LocalFileName(name), page, 0644, TFlush::Cached);
     } catch (const EVelbrinError& error) {
         NoteError("Index page " + name + " not written: " + error.what());
     }
