@@ -92,11 +92,14 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
             base = absolute;
             parsedBase = TUrl::Create(base);
         }
-        link.Link.Value = absolute;
+        // A link of a scheme the capture does not know ("https:",
+        // "javascript:") is judged, and logged, as the page wrote it.
+        if (!HasForeignScheme(link.Link.Value))
+            link.Link.Value = absolute;
         if (AcceptLink(link, validator)) {
             TLinkItem candidate;
             candidate.LinkType = link.LinkType;
-            candidate.Url = absolute;
+            candidate.Url = link.Link.Value;
             candidate.Description = link.Description;
             web.NewLink(candidate, &record);
         }

@@ -18,6 +18,11 @@ namespace velbrin {
 namespace {
 
 constexpr int kSaveEvery = 50;
+// The project file holds the whole link table: saving it after every 50
+// files of a large site would rewrite it hundreds of times. Periodic saves
+// come at most this often; what a crash can lose stays a few seconds of
+// capture, which the next session fetches again.
+constexpr auto kMinSaveInterval = std::chrono::seconds(5);
 
 std::string FormatClock(std::int64_t elapsedMs)
 {
@@ -281,8 +286,11 @@ void TCapture::OnComplete(TRequest& request)
         if ((options.ListGifFlag && SameText(record->GetMimeType(), "image/gif"))
             || (options.ListJpegFlag && SameText(record->GetMimeType(), "image/jpeg")))
             m_view.ListDocument(record->GetFileName(), m_web.DisplayOnlineImage);
-        if (m_sinceSave >= kSaveEvery) {
+        const auto now = std::chrono::steady_clock::now();
+        if (m_sinceSave >= kSaveEvery && (!m_saved || now - m_lastSave >= kMinSaveInterval)) {
             m_sinceSave = 0;
+            m_saved = true;
+            m_lastSave = now;
             SaveWeb();
         }
     }

@@ -108,6 +108,8 @@ private:
     std::int32_t m_sessionNotFound = 0;
     std::int32_t m_sessionErrors = 0;
     std::int32_t m_sinceSave = 0;
+    bool m_saved = false; // a periodic save happened in this session
+    std::chrono::steady_clock::time_point m_lastSave{};
 };
 
 } // namespace velbrin

@@ -150,6 +150,26 @@ std::string ResolveUrl(std::string_view reference, std::string_view base)
 
 std::uint8_t GetProtocol(std::string_view url) { return TUrl::Create(url).Protocol; }
 
+bool HasForeignScheme(std::string_view text)
+{
+    std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0)
+        return false;
+    auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (!isAlpha(text[0]))
+        return false;
+    for (std::size_t i = 1; i < colon; ++i) {
+        char c = text[i];
+        if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    for (std::string_view prefix : kProtocolPrefixes) {
+        if (colon + 1 == prefix.size() && StartsWithNoCase(text, prefix))
+            return false;
+    }
+    return true;
+}
+
 bool IsValidUrl(std::string_view url) { return IsValidUrl(TUrl::Create(url)); }
 
 bool IsValidUrl(const TUrl& url)

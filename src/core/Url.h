@@ -42,6 +42,9 @@ std::string GetUrlText(const TUrl& url);
 std::string ResolveUrl(std::string_view reference, std::string_view base);
 
 std::uint8_t GetProtocol(std::string_view url);
+// The text begins with a scheme the model does not know ("https:",
+// "javascript:", "data:" ...): it would be taken for a relative path.
+bool HasForeignScheme(std::string_view text);
 // Host contains "." and neither the directory nor the file name holds ":".
 bool IsValidUrl(std::string_view url);
 // The same test on an address parsed already.

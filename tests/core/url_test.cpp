@@ -135,6 +135,18 @@ TEST(UrlQuestions, ValidityExtensionDomainMachine)
     EXPECT_EQ(GetDocument("http://srv.site.tld/docs/a.htm?x=1"), "/docs/a.htm?x=1");
 }
 
+TEST(UrlQuestions, ForeignSchemes)
+{
+    EXPECT_TRUE(HasForeignScheme("https://www.example.org/"));
+    EXPECT_TRUE(HasForeignScheme("javascript:go()"));
+    EXPECT_TRUE(HasForeignScheme("DATA:image/gif;base64,R0lG"));
+    EXPECT_FALSE(HasForeignScheme("http://h.tld/"));
+    EXPECT_FALSE(HasForeignScheme("MAILTO:someone"));
+    EXPECT_FALSE(HasForeignScheme("files/list.htm"));
+    EXPECT_FALSE(HasForeignScheme("a/b:c"));
+    EXPECT_FALSE(HasForeignScheme(":x"));
+}
+
 TEST(UrlQuestions, TreeKeys)
 {
     TStringList keys = UrlToList("http://h:81/a/b.htm");

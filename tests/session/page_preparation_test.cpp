@@ -144,6 +144,17 @@ TEST_F(PagePreparation, InvalidAddressIsLoggedAndLeftAlone)
     EXPECT_EQ(lines.back(), "http://nodot/x.htm : url non valide");
 }
 
+TEST_F(PagePreparation, LinksOfUnknownSchemesAreLoggedAsWritten)
+{
+    std::string out = Prepare("<A HREF=\"https://secure.site.test/a\">s</A><A HREF=\"javascript:go()\">j</A>");
+    EXPECT_EQ(out, "<A HREF=\"https://secure.site.test/a\">s</A><A HREF=\"javascript:go()\">j</A>");
+    EXPECT_TRUE(Entered().empty());
+    std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "https://secure.site.test/a : url non valide");
+    EXPECT_EQ(lines.back(), "javascript:go() : url non valide");
+}
+
 TEST_F(PagePreparation, MissingOrForeignFileIsLeftAlone)
 {
     page->SetFileName("absent.htm");
