@@ -111,10 +111,19 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         AppendRealLinkFooter(out, pageUrl, web.CaptureDate);
 
     try {
-        // Like the stored file it replaces, left to the system to write back.
-        TAtomicFileStream target(file, 0644, TFlush::Cached);
-        target.WriteBuffer(out.Data(), static_cast<std::size_t>(out.Size()));
-        target.Commit();
+        // The page was stored by this session's request moments ago and
+        // nothing else refers to it: the prepared page goes over it in place
+        // (a failed write puts the download back). Only a file that changed
+        // meanwhile is replaced through a temporary file. Like the stored
+        // file, left to the system to write back.
+        const std::string_view prepared(static_cast<const char*>(out.Data()), static_cast<std::size_t>(out.Size()));
+        const std::string_view downloaded(static_cast<const char*>(source.Data()),
+                                          static_cast<std::size_t>(source.Size()));
+        if (!OverwriteFile(file, prepared, downloaded)) {
+            TAtomicFileStream target(file, 0644, TFlush::Cached);
+            target.WriteBuffer(prepared.data(), prepared.size());
+            target.Commit();
+        }
     } catch (const EVelbrinError&) {
         return false;
     }

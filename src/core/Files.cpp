@@ -296,6 +296,61 @@ void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigne
     file.Commit();
 }
 
+namespace {
+
+bool WriteAllAt(int fd, std::string_view bytes, int& code)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            code = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool OverwriteFile(const std::string& fileName, std::string_view bytes, std::string_view previous)
+{
+    int fd = ::open(fileName.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || info.st_size != static_cast<off_t>(previous.size())) {
+        ::close(fd);
+        return false;
+    }
+    // Never truncated to nothing first: the file keeps a whole page at every
+    // step but the one the write itself is at.
+    int code = 0;
+    bool ok = WriteAllAt(fd, bytes, code);
+    if (ok && bytes.size() < previous.size() && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
+        code = errno;
+        ok = false;
+    }
+    if (ok && ::close(fd) != 0) {
+        code = errno;
+        fd = ::open(fileName.c_str(), O_WRONLY | O_CLOEXEC);
+        ok = false;
+    }
+    if (ok)
+        return true;
+    if (fd >= 0) {
+        int ignored = 0;
+        WriteAllAt(fd, previous, ignored);
+        ::ftruncate(fd, static_cast<off_t>(previous.size()));
+        ::close(fd);
+    }
+    throw EInOutError("Write error on \"" + fileName + "\". " + std::strerror(code), code);
+}
+
 std::string ExtractFilePath(std::string_view fileName)
 {
     std::size_t slash = fileName.rfind('/');

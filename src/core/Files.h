@@ -50,6 +50,14 @@ std::string ReadWholeFile(const std::string& fileName);
 void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigned permissions = 0644,
                     TFlush flush = TFlush::ToDisk);
 
+// Writes bytes over an existing file that holds previous, in place: no
+// temporary file, no rename. For a file this program has just written and
+// nothing else refers to. Returns false, with nothing touched, when the file
+// is not a regular file of previous's size. A failed write puts previous back
+// (its blocks are the file's already, so that needs no new space) and raises
+// EInOutError.
+bool OverwriteFile(const std::string& fileName, std::string_view bytes, std::string_view previous);
+
 // "dir/" of "dir/name" (empty when there is no "/"), and "name".
 std::string ExtractFilePath(std::string_view fileName);
 std::string ExtractFileName(std::string_view fileName);

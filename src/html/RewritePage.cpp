@@ -93,6 +93,10 @@ std::string_view LookupAddress(const TLinkParam& link, std::string_view address)
 
 // Passes that rewrite a page again after one that left a seam.
 constexpr int kSeamRounds = 3;
+// Rewritten tags whose check is remembered, at most (then forgotten all).
+constexpr std::size_t kStableTagsKept = 100000;
+// Addresses whose record is remembered, at most.
+constexpr std::size_t kTargetsKept = 100000;
 
 // What becomes of the link of one tag.
 struct TLinkChange {
@@ -141,6 +145,7 @@ private:
     TRewrittenTag RewriteTag(const THtmlParser& parser, int i) const;
     bool IsUnchanged(int i, std::string_view text) const;
     bool IsStable(const TRewrittenTag& rewritten) const;
+    bool ReadsBack(const TRewrittenTag& rewritten) const;
     const TWebFile* FindTarget(const TLinkParam& link, const std::string& address) const;
     TLinkChange ChooseLink(const TLinkParam& link, const std::string& address) const;
     std::string ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link,
@@ -288,6 +293,23 @@ bool TPageRewrite::IsUnchanged(int i, std::string_view text) const
 // edit can read back otherwise; such a tag is left as it stands.
 bool TPageRewrite::IsStable(const TRewrittenTag& rewritten) const
 {
+    // The check reads nothing but the tag, the tree and the flags, unless
+    // the tag leads to a map: a tag with no "map" in it at all (no ISMAP,
+    // _SMAP or USEMAP) does not.
+    if (!rewritten.MapBlock.empty() || FindNoCase(rewritten.Text, "MAP") != std::string::npos)
+        return ReadsBack(rewritten);
+    auto& stable = m_rewriter.m_stableTags;
+    if (auto found = stable.find(rewritten.Text); found != stable.end())
+        return found->second;
+    const bool result = ReadsBack(rewritten);
+    if (stable.size() >= kStableTagsKept)
+        stable.clear();
+    stable.emplace(rewritten.Text, result);
+    return result;
+}
+
+bool TPageRewrite::ReadsBack(const TRewrittenTag& rewritten) const
+{
     TMemoryStreamEx source(rewritten.Text);
     const THtmlParser parser(source);
     if (parser.Count() != 3 || parser.Item(1).Length != static_cast<std::int32_t>(rewritten.Text.size()))
@@ -304,7 +326,15 @@ const TWebFile* TPageRewrite::FindTarget(const TLinkParam& link, const std::stri
     const std::string_view key = LookupAddress(link, address);
     if (!m_hasLookedUp || m_lookedUp != key) {
         m_lookedUp = key;
-        m_found = m_rewriter.m_tree.FindFile(key);
+        auto& targets = m_rewriter.m_targets;
+        if (auto known = targets.find(m_lookedUp); known != targets.end()) {
+            m_found = known->second;
+        } else {
+            m_found = m_rewriter.m_tree.FindFile(key);
+            if (targets.size() >= kTargetsKept)
+                targets.clear();
+            targets.emplace(m_lookedUp, m_found);
+        }
         m_hasLookedUp = true;
     }
     return m_found;

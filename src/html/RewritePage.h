@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace velbrin {
 
@@ -75,7 +76,9 @@ struct TRewriteResult {
 class TPageRewriter {
 public:
     // directory: the capture directory (a "/" is added when it lacks one).
-    // The tree and the map list must outlive the rewriter.
+    // The tree and the map list must outlive the rewriter, and the tree
+    // must not gain or lose records while it is in use (what an address
+    // leads to is remembered).
     TPageRewriter(std::string directory, const TWebTree& tree, const TMAPLIST& mapList, TRewriteFlags flags,
                   TDateTime captureDate);
 
@@ -99,6 +102,12 @@ private:
     const TMAPLIST& m_mapList;
     TRewriteFlags m_flags;
     TDateTime m_captureDate;
+    // Whether a rewritten tag reads back as itself, by its text: the pages of
+    // a Web link to the same files with the same tags over and over. Only
+    // tags that need no map are kept (the map list grows during a pass).
+    mutable std::unordered_map<std::string, bool> m_stableTags;
+    // The record each address looked up leads to, if any.
+    mutable std::unordered_map<std::string, const TWebFile*> m_targets;
 };
 
 // Rewrites one stored page of the Web: the page's file name and address

@@ -1,21 +1,24 @@
 #include "net/HttpHeader.h"
 
+#include "core/CaseFold.h"
 #include "core/ShortString.h"
 #include "core/Text.h"
 #include "net/Lines.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace velbrin {
 
 namespace {
 
-// The field names the parse knows; the position of a name in this list is its
-// number.
-constexpr std::string_view kFieldNames
-    = "date: server: mime-version: content-type: last-modified: content-length: location: WWW-Authenticate: "
-      "Set-Cookie: ";
+// The field names the parse knows; the position of a name in this list,
+// from 1, is its number.
+constexpr std::string_view kFieldNames[] = {
+    "date:", "server:", "mime-version:", "content-type:", "last-modified:", "content-length:", "location:",
+    "WWW-Authenticate:", "Set-Cookie:",
+};
 constexpr int kContentTypeField = 4;
 constexpr int kContentLengthField = 6;
 constexpr int kLocationField = 7;
@@ -29,6 +32,43 @@ bool ReadInt32(std::string_view text, std::int32_t& value)
         return false;
     value = static_cast<std::int32_t>(wide);
     return true;
+}
+
+int FieldNumber(std::string_view name)
+{
+    for (std::size_t i = 0; i < std::size(kFieldNames); ++i) {
+        if (SameText(kFieldNames[i], name))
+            return static_cast<int>(i + 1);
+    }
+    return 0;
+}
+
+// The first two words of a header line, as SplitWords finds them in the
+// line's first 255 bytes; Count tells how many there are (at most 2).
+struct TLineWords {
+    std::string_view First;
+    std::string_view Second;
+    int Count = 0;
+};
+
+TLineWords FirstWords(std::string_view line)
+{
+    line = line.substr(0, kShortStringMax);
+    TLineWords words;
+    std::size_t pos = 0;
+    while (words.Count < 2) {
+        while (pos < line.size() && IsBlank(line[pos]))
+            ++pos;
+        if (pos == line.size())
+            break;
+        std::size_t end = pos;
+        while (end < line.size() && !IsBlank(line[end]))
+            ++end;
+        (words.Count == 0 ? words.First : words.Second) = line.substr(pos, end - pos);
+        ++words.Count;
+        pos = end;
+    }
+    return words;
 }
 
 } // namespace
@@ -61,30 +101,30 @@ THTTPHEADER ParseHttpHeader(std::string_view buffer, std::size_t headerLength)
         headerLength = buffer.size();
     bool statusLine = true;
     for (std::string_view line : SplitLines(buffer.substr(0, headerLength))) {
-        TStringList words = SplitWords(ShortString(line));
-        if (words.empty())
+        const TLineWords words = FirstWords(line);
+        if (words.Count == 0)
             break;
         if (statusLine) {
             statusLine = false;
-            if (words.size() < 2)
+            if (words.Count < 2)
                 break;
-            if (!ReadInt32(words[1], header.Status))
+            if (!ReadInt32(words.Second, header.Status))
                 header.Status = 0;
             continue;
         }
-        if (words.size() < 2)
+        if (words.Count < 2)
             continue;
-        switch (WordIndex(words[0], kFieldNames)) {
+        switch (FieldNumber(words.First)) {
         case kContentTypeField:
-            header.ContentType = MediaType(words[1]);
+            header.ContentType = MediaType(words.Second);
             break;
         case kContentLengthField:
-            header.HasContentLength = ReadInt32(words[1], header.ContentLength) && header.ContentLength >= 0;
+            header.HasContentLength = ReadInt32(words.Second, header.ContentLength) && header.ContentLength >= 0;
             if (!header.HasContentLength)
                 header.ContentLength = 0;
             break;
         case kLocationField:
-            header.Location = words[1];
+            header.Location = words.Second;
             break;
         default:
             break;

@@ -3,8 +3,10 @@
 
 #include "support/TempDir.h"
 
+#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace velbrin;
@@ -129,6 +131,63 @@ TEST(AtomicWrites, NewFilesGetTheRequestedMode)
     struct stat info {};
     ASSERT_EQ(::stat((dir.Path() + "velbrin.ini").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(OverwriteInPlace, LongerAndShorterContentKeepTheFile)
+{
+    test::TempDir dir;
+    std::string page = dir.Path() + "p.htm";
+    Write(page, "<p>downloaded</p>");
+    struct stat before {};
+    ASSERT_EQ(::stat(page.c_str(), &before), 0);
+
+    ASSERT_TRUE(OverwriteFile(page, "<p>prepared, and longer</p>", "<p>downloaded</p>"));
+    EXPECT_EQ(ReadWholeFile(page), "<p>prepared, and longer</p>");
+    ASSERT_TRUE(OverwriteFile(page, "<p>short</p>", "<p>prepared, and longer</p>"));
+    EXPECT_EQ(ReadWholeFile(page), "<p>short</p>");
+
+    struct stat after {};
+    ASSERT_EQ(::stat(page.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino); // written over, not replaced
+    EXPECT_EQ(ListFiles(dir.Path(), "*").size(), 1u);
+}
+
+TEST(OverwriteInPlace, FileThatChangedMeanwhileIsLeftAlone)
+{
+    test::TempDir dir;
+    std::string page = dir.Path() + "p.htm";
+    Write(page, "someone else's bytes");
+    EXPECT_FALSE(OverwriteFile(page, "prepared", "downloaded"));
+    EXPECT_EQ(ReadWholeFile(page), "someone else's bytes");
+    EXPECT_FALSE(OverwriteFile(dir.Path() + "missing.htm", "prepared", ""));
+    EXPECT_FALSE(FileExists(dir.Path() + "missing.htm"));
+}
+
+TEST(OverwriteInPlace, FailedWritePutsThePreviousContentBack)
+{
+    test::TempDir dir;
+    std::string page = dir.Path() + "p.htm";
+    const std::string downloaded = "<html>downloaded page</html>";
+    Write(page, downloaded);
+
+    // A file size limit stops the write half way, as a full disk would.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = saved;
+    limit.rlim_cur = downloaded.size() + 8;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    bool threw = false;
+    try {
+        OverwriteFile(page, std::string(4096, 'x'), downloaded);
+    } catch (const EInOutError&) {
+        threw = true;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(ReadWholeFile(page), downloaded);
 }
 
 TEST(FileNames, Parts)

@@ -155,3 +155,26 @@ TEST(RewriteMap, EveryServerMapWordIsParked)
     EXPECT_EQ(web.Rewrite(parked, kSuppress), parked);
     EXPECT_EQ(web.Rewrite(parked), "<IMG SRC=\"" + kPlan + "\" ISMAP ISMAP>");
 }
+
+// One rewriter rewrites every page of a pass, and the pass enters map
+// entries as it goes: what the rewriter remembers from one page must not
+// hide a map entered before the next.
+TEST(RewriteMap, RewriterReusedAcrossPagesSeesNewMaps)
+{
+    RewriteWeb web;
+    web.Add(kPlan, StateCapturedFile, "PLAN.GIF");
+    const TPageRewriter rewriter(web.Path(), web.tree, web.maps, {}, RewriteWeb::kCaptureDate);
+    const std::string page = "<IMG SRC=\"" + kPlan + "\" ISMAP><P>";
+    const std::string glued = "<IMG SRC\"" + kPlan + "\"a><A HREF=\"" + kPlan + "\">";
+
+    const std::string before = rewriter.Rewrite(page, RewriteWeb::kPageAddress);
+    EXPECT_EQ(before, "<IMG SRC=\"PLAN.GIF\" OLDREF=\"" + kPlan + "\" ISMAP><P>");
+    EXPECT_EQ(rewriter.Rewrite(glued, RewriteWeb::kPageAddress), web.Rewrite(glued));
+    EXPECT_EQ(rewriter.Rewrite(glued, RewriteWeb::kPageAddress), web.Rewrite(glued));
+
+    web.AddMap("PLAN.GIF", "PLAN.map", kAreas);
+    const std::string after = rewriter.Rewrite(page, RewriteWeb::kPageAddress);
+    EXPECT_EQ(after, web.Rewrite(page));
+    EXPECT_NE(after.find(MapBlock(kAreas)), std::string::npos) << after;
+    EXPECT_EQ(rewriter.Rewrite(after, RewriteWeb::kPageAddress), after);
+}
