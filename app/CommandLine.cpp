@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "core/CaseFold.h"
+#include "core/Files.h"
 #include "core/Url.h"
 
 namespace velbrin {
@@ -53,10 +54,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
 std::string DefaultProjectFile(const std::string& captureDirectory, const std::string& address)
 {
-    std::string dir = captureDirectory;
-    if (!dir.empty() && dir.back() != '/')
-        dir += '/';
-    return dir + GetShortName(address) + "/LOCAL.WEB";
+    return WithTrailingSlash(captureDirectory) + GetShortName(address) + "/LOCAL.WEB";
 }
 
 } // namespace velbrin

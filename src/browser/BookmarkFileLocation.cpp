@@ -14,13 +14,6 @@ namespace velbrin {
 
 namespace {
 
-std::string WithSlash(std::string dir)
-{
-    if (!dir.empty() && dir.back() != '/')
-        dir += '/';
-    return dir;
-}
-
 // The lines of a small text file, without their line ends; none when it cannot be read.
 std::vector<std::string> ReadLines(const std::string& fileName)
 {
@@ -74,7 +67,7 @@ std::string ProfileDirectory(const std::string& base, const std::string& path, b
 {
     if (path.empty())
         return {};
-    return WithSlash(relative && !path.starts_with('/') ? base + path : path);
+    return WithTrailingSlash(relative && !path.starts_with('/') ? base + path : path);
 }
 
 // "bookmarks.html" of the first profile, in the order of FindBookmarkFile, that has one.
@@ -114,9 +107,9 @@ std::string DownloadDirectory(const std::string& home)
             if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
                 value = value.substr(1, value.size() - 2);
             if (value.starts_with("$HOME/"))
-                return WithSlash(home + value.substr(6));
+                return WithTrailingSlash(home + value.substr(6));
             if (value.starts_with('/'))
-                return WithSlash(value);
+                return WithTrailingSlash(value);
         }
     }
     return home + "Downloads/";

@@ -129,10 +129,7 @@ bool OpenInBrowser(const TParam& param, std::string_view target, bool activate, 
 
 std::string WebHomePage(std::string_view webDirectory)
 {
-    std::string page(webDirectory);
-    if (!page.empty() && page.back() != '/')
-        page += '/';
-    return page + "_Home.htm";
+    return WithTrailingSlash(std::string(webDirectory)) + "_Home.htm";
 }
 
 bool OpenWebHomePage(const TParam& param, std::string_view webDirectory, const TBrowserPrompts& prompts)

@@ -75,12 +75,7 @@ bool TWEB::Init(std::string_view url, std::string_view directory, const TMIMELIS
     bool created = !Path.empty() && ForceDirectories(Path);
     CopyReportPages();
     HtmlFileInit(kLogFileName);
-    CopyOptions(Options, m_settings.DefaultOptions);
-    Options.ClampIntegers();
-    DisplayOnlineImage = false;
-    RewriteFlag = true;
-    ClearCount();
-    SetInitialUrl();
+    StartFromUrl();
     return created;
 }
 
@@ -88,13 +83,18 @@ bool TWEB::Reinit(std::string_view url)
 {
     SetUrl(url);
     Forget();
+    StartFromUrl();
+    return true;
+}
+
+void TWEB::StartFromUrl()
+{
     CopyOptions(Options, m_settings.DefaultOptions);
     Options.ClampIntegers();
     DisplayOnlineImage = false;
     RewriteFlag = true;
     ClearCount();
     SetInitialUrl();
-    return true;
 }
 
 void TWEB::SetInitialUrl()

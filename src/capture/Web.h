@@ -265,6 +265,9 @@ private:
 
     void Forget();
     void ResetFields();
+    // The default options, fresh counters and the start address as the only
+    // link: what a new or re-addressed Web starts from.
+    void StartFromUrl();
     void Queue(TWebFile& record, bool atFront);
     void Unqueue(const TWebFile& record);
     void Retire(std::unique_ptr<TWebFile> record);

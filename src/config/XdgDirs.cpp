@@ -1,5 +1,7 @@
 #include "config/XdgDirs.h"
 
+#include "core/Files.h"
+
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
@@ -8,20 +10,13 @@ namespace velbrin {
 
 namespace {
 
-std::string WithSlash(std::string dir)
-{
-    if (!dir.empty() && dir.back() != '/')
-        dir += '/';
-    return dir;
-}
-
 // The variable's value when it is an absolute path, else empty.
 std::string AbsoluteVariable(const char* name)
 {
     const char* value = std::getenv(name);
     if (value == nullptr || value[0] != '/')
         return {};
-    return WithSlash(value);
+    return WithTrailingSlash(value);
 }
 
 } // namespace
@@ -32,7 +27,7 @@ std::string HomeDirectory()
     if (!home.empty())
         return home;
     if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/')
-        return WithSlash(entry->pw_dir);
+        return WithTrailingSlash(entry->pw_dir);
     return {};
 }
 
@@ -66,7 +61,7 @@ std::vector<std::string> DataDirs()
             end = list.size();
         std::string dir = list.substr(start, end - start);
         if (!dir.empty() && dir.front() == '/')
-            dirs.push_back(WithSlash(std::move(dir)));
+            dirs.push_back(WithTrailingSlash(std::move(dir)));
         start = end + 1;
     }
     return dirs;

@@ -351,6 +351,13 @@ bool OverwriteFile(const std::string& fileName, std::string_view bytes, std::str
     throw EInOutError("Write error on \"" + fileName + "\". " + std::strerror(code), code);
 }
 
+std::string WithTrailingSlash(std::string dirName)
+{
+    if (!dirName.empty() && dirName.back() != '/')
+        dirName += '/';
+    return dirName;
+}
+
 std::string ExtractFilePath(std::string_view fileName)
 {
     std::size_t slash = fileName.rfind('/');

@@ -58,6 +58,9 @@ void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigne
 // EInOutError.
 bool OverwriteFile(const std::string& fileName, std::string_view bytes, std::string_view previous);
 
+// The directory name with a "/" at its end; an empty name stays empty.
+std::string WithTrailingSlash(std::string dirName);
+
 // "dir/" of "dir/name" (empty when there is no "/"), and "name".
 std::string ExtractFilePath(std::string_view fileName);
 std::string ExtractFileName(std::string_view fileName);

@@ -502,8 +502,7 @@ TPageRewriter::TPageRewriter(std::string directory, const TWebTree& tree, const 
     , m_flags(flags)
     , m_captureDate(captureDate)
 {
-    if (!m_directory.empty() && m_directory.back() != '/')
-        m_directory += '/';
+    m_directory = WithTrailingSlash(std::move(m_directory));
 }
 
 std::string TPageRewriter::Rewrite(std::string_view page, std::string_view address) const

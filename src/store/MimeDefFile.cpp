@@ -11,10 +11,7 @@ namespace {
 
 std::string MimeDefPath(const std::string& directory)
 {
-    std::string path = directory;
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path + std::string(kMimeDefFileName);
+    return WithTrailingSlash(directory) + std::string(kMimeDefFileName);
 }
 
 void SetError(std::string* error, std::string text)
