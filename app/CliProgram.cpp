@@ -1,4 +1,5 @@
 #include "CliProgram.h"
+#include "core/SystemFiles.h"
 
 #include "CommandLine.h"
 #include "TerminalView.h"
@@ -87,7 +88,7 @@ void PrintSummary(const TWEB& web)
     } else {
         Say("Last session: never captured");
     }
-    std::string home = web.Path + "_Home.htm";
+    std::string home = web.Path + std::string(kHomePageName);
     if (FileExists(home))
         Say("Home page:    " + home);
 }
@@ -296,7 +297,7 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
         + std::to_string(web->LastCaptureInfo.SessionNotFound) + ", errors "
         + std::to_string(web->LastCaptureInfo.SessionErrors));
     Say("Capture log:  " + web->Path + std::string(kLogFileName));
-    std::string home = web->Path + "_Home.htm";
+    std::string home = web->Path + std::string(kHomePageName);
     if (FileExists(home))
         Say("Open the copy: " + MakeFileUrl(home));
     // A capture again of a Web that is complete keeps nothing new and still

@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "core/SystemFiles.h"
 
 #include "core/CaseFold.h"
 #include "core/Files.h"
@@ -54,7 +55,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
 std::string DefaultProjectFile(const std::string& captureDirectory, const std::string& address)
 {
-    return WithTrailingSlash(captureDirectory) + GetShortName(address) + "/LOCAL.WEB";
+    return WithTrailingSlash(captureDirectory) + GetShortName(address) + "/" + std::string(kProjectFileName);
 }
 
 } // namespace velbrin

@@ -3,7 +3,7 @@
 // rewritten page (nothing changes), and the later pass on disk, where the
 // page is read, rewritten and, being unchanged, not written.
 #include "core/Files.h"
-#include "html/RewritePage.h"
+#include "rewrite/RewritePage.h"
 #include "maps/MapList.h"
 #include "store/WebTree.h"
 

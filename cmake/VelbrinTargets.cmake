@@ -1,14 +1,10 @@
-# One static library per subsystem folder: every .cpp file of the folder, or
-# the SOURCES given (a folder that builds several libraries). Without any
-# source it is an interface library that only carries its dependencies.
-# velbrin_library(<name> [SOURCES <files>...] [DEPS <targets>...])
+# One static library per subsystem folder, of every .cpp file of the folder.
+# Without any source it is an interface library that only carries its
+# dependencies.
+# velbrin_library(<name> [DEPS <targets>...])
 function(velbrin_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  if(DEFINED ARG_SOURCES OR "SOURCES" IN_LIST ARGN)
-    set(sources ${ARG_SOURCES})
-  else()
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  endif()
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)

@@ -4,7 +4,7 @@
 // with a new link and OLDREF; the page copied through the parser must be the
 // input, byte for byte, and no rewritten tag may lose its ends.
 #include "core/MemoryStream.h"
-#include "html/Entities.h"
+#include "core/Entities.h"
 #include "html/HtmlParser.h"
 
 #include <cstdint>

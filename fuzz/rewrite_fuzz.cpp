@@ -13,8 +13,8 @@
 #include "core/Files.h"
 #include "core/MemoryStream.h"
 #include "html/HtmlParser.h"
-#include "html/RewriteMarkers.h"
-#include "html/RewritePage.h"
+#include "rewrite/RewriteMarkers.h"
+#include "rewrite/RewritePage.h"
 #include "maps/MapList.h"
 #include "store/WebTree.h"
 

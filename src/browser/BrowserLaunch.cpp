@@ -1,4 +1,5 @@
 #include "browser/BrowserLaunch.h"
+#include "core/SystemFiles.h"
 
 #include "browser/BrowserDde.h"
 #include "config/Param.h"
@@ -129,7 +130,7 @@ bool OpenInBrowser(const TParam& param, std::string_view target, bool activate, 
 
 std::string WebHomePage(std::string_view webDirectory)
 {
-    return WithTrailingSlash(std::string(webDirectory)) + "_Home.htm";
+    return WithTrailingSlash(std::string(webDirectory)) + std::string(kHomePageName);
 }
 
 bool OpenWebHomePage(const TParam& param, std::string_view webDirectory, const TBrowserPrompts& prompts)

@@ -2,7 +2,7 @@
 
 // Only the box kinds and answers are taken from the error-box interface: the
 // programs hand the box itself in, so this library stays free of its view.
-#include "net/ErrorBox.h"
+#include "capture/ErrorBox.h"
 
 #include <functional>
 #include <string_view>

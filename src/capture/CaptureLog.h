@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/SystemFiles.h"
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,7 +12,6 @@ namespace velbrin {
 // single-byte code page of the program's texts ("filtr\xE9"). It is an HTML
 // page the user opens, so every text that comes from a captured site goes in
 // HTML-escaped; the program's own texts go in as they are.
-inline constexpr std::string_view kLogFileName = "LogFile.htm";
 
 // The longest entry, line end included.
 inline constexpr std::size_t kLogEntryMax = 255;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Text.h"
+#include "core/SystemFiles.h"
 
 #include <string>
 #include <string_view>
@@ -11,13 +12,12 @@ namespace velbrin {
 // the working directory, one full file name per line, lines ending with CR LF.
 class TKnownWebs {
 public:
-    static constexpr std::string_view kFileName = "webs.dat";
 
     // directory ends with "/" (the working path).
     explicit TKnownWebs(std::string directory);
 
     const TStringList& Items() const { return m_items; }
-    std::string ListFileName() const { return m_directory + std::string(kFileName); }
+    std::string ListFileName() const { return m_directory + std::string(kKnownWebsFileName); }
 
     // Reads the list; lines naming no existing file, empty lines and repeated
     // lines are dropped. A missing list is empty. False, with an empty list,

@@ -5,7 +5,7 @@
 #include "core/MemoryStream.h"
 #include "core/Url.h"
 #include "html/HtmlParser.h"
-#include "html/RewriteFooter.h"
+#include "rewrite/RewriteFooter.h"
 #include "store/LocalName.h"
 
 namespace velbrin {

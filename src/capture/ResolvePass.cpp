@@ -6,7 +6,7 @@
 #include "core/Files.h"
 #include "core/MemoryStream.h"
 #include "core/Url.h"
-#include "html/RewritePage.h"
+#include "rewrite/RewritePage.h"
 #include "index/SommaireIndex.h"
 #include "maps/MapScan.h"
 #include "store/LocalName.h"
@@ -62,7 +62,7 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
     LetEventsThrough(pump);
     view.ShowProgress(0, web.CapturedCount);
 
-    TSommaireIndex index(web, params, readSize);
+    TSommaireIndex index(web.Describe(), params, readSize);
 
     // The sites: the host entries under the protocol level of the tree.
     std::vector<TSite> sites;
@@ -79,7 +79,7 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
         return kResolveCancelled;
 
     LetEventsThrough(pump);
-    const TRewriteFlags flags = TRewriteFlags::FromOptions(web.Options);
+    const TRewriteFlags flags = TRewriteFlags{web.Options.RealLinkFlag, web.Options.SuppressLinkFlag};
     TRewriteFlags mapFlags = flags;
     mapFlags.RealLinkFlag = false;
     {
@@ -189,6 +189,7 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
     if (!cancelled)
         web.TotalSize = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
     try {
+        index.SetWeb(web.Describe());
         index.Finish();
     } catch (const EVelbrinError& e) {
         LogProblem(web, e.what());

@@ -1,4 +1,5 @@
 #include "capture/SessionCapture.h"
+#include "core/SystemFiles.h"
 
 #include "capture/Web.h"
 #include "config/Param.h"
@@ -182,7 +183,7 @@ bool TCapture::OnHeader(TRequest& request)
 
     m_web.LogAfter("URL non trouv\xE9" "e (" + std::to_string(status) + "):", request.Url());
     record->State = StateNotFound;
-    record->SetFileName("NotFound.htm");
+    record->SetFileName(std::string(kNotFoundFileName));
     m_web.CountNotFound();
     ++m_sessionNotFound;
     ShowCounts();

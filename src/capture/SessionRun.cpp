@@ -5,7 +5,7 @@
 #include "config/Param.h"
 #include "config/WorkPath.h"
 #include "core/Errors.h"
-#include "net/ErrorBox.h"
+#include "capture/ErrorBox.h"
 #include "net/Request.h"
 #include "store/MimeDefFile.h"
 

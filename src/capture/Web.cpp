@@ -306,6 +306,13 @@ std::string TWEB::GetHomePage() const
     return home ? home->GetFileName() : std::string();
 }
 
+TWebDescription TWEB::Describe() const
+{
+    return TWebDescription{&Tree,         &MimeList,      Title,         Url,           Path,
+                           GetHomePage(), CaptureDate,   TotalSize,     CapturedCount, ErrorCount,
+                           NotFoundCount, FilteredCount, LastCaptureInfo};
+}
+
 void TWEB::SetTitleWithHomepageTitle()
 {
     if (CapturedCount == 0 || !Title.empty())

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "capture/CaptureInfo.h"
+#include "store/CaptureInfo.h"
+#include "core/SystemFiles.h"
 #include "capture/CaptureLog.h"
 #include "capture/LinkItem.h"
-#include "capture/Options.h"
+#include "config/Options.h"
 #include "core/DateTime.h"
 #include "core/Pump.h"
 #include "core/Stream.h"
 #include "maps/MapList.h"
 #include "store/MimeList.h"
+#include "store/WebDescription.h"
 #include "store/WebTree.h"
 
 #include <cstdint>
@@ -26,13 +28,8 @@ class TParam;
 
 // The report pages a Web keeps beside its captured files, copied from the
 // program's data directory.
-inline constexpr std::string_view kNotFoundFileName = "NotFound.htm";
-inline constexpr std::string_view kBadLinkFileName = "BadLink.htm";
 
 // The ".WEB" project file.
-inline constexpr std::string_view kProjectSignature = "VVLBN";
-inline constexpr std::string_view kOldProjectSignature = "VELBRIN"; // version 0, no version field
-inline constexpr int kProjectVersion = 21;
 
 // Counters are stored as signed 16-bit values; they stop there.
 inline constexpr std::uint16_t kMaxWebCount = 32767;
@@ -206,6 +203,8 @@ public:
     // File name of the start address once something was captured, as stored
     // (names are case-sensitive here); empty otherwise.
     std::string GetHomePage() const;
+    // What the index pages show of this Web; it refers to Tree and MimeList.
+    TWebDescription Describe() const;
     // An untitled Web with captures takes the description of its home page,
     // or else its start address in upper case.
     void SetTitleWithHomepageTitle();

@@ -1,4 +1,5 @@
 #include "config/Param.h"
+#include "core/SystemFiles.h"
 
 #include "core/Errors.h"
 #include "core/Files.h"
@@ -39,7 +40,7 @@ TParam::~TParam()
     }
 }
 
-std::string TParam::SettingsFileName() { return WorkPath() + "velbrin.ini"; }
+std::string TParam::SettingsFileName() { return WorkPath() + std::string(kSettingsFileName); }
 
 void TParam::ReadSettings()
 {

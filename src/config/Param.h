@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/Options.h"
+#include "config/Options.h"
 #include "config/DefaultBrowser.h"
 #include "config/SommaireParam.h"
 #include "config/WorkPath.h"

@@ -1,4 +1,5 @@
 #include "config/WorkPath.h"
+#include "core/SystemFiles.h"
 
 #include "config/XdgDirs.h"
 #include "core/Files.h"
@@ -10,7 +11,6 @@ namespace {
 
 constexpr const char* kProfileSection = "VELBRIN";
 constexpr const char* kProfileKey = "WORKPATH";
-constexpr const char* kSettingsFile = "velbrin.ini";
 
 std::string& TheWorkPath()
 {
@@ -82,7 +82,7 @@ std::string AdoptWorkPath(const std::string& directory)
 std::string EstablishWorkPath(const TWorkPathChooser& chooser)
 {
     std::string known = ReadProfileWorkPath();
-    if (!known.empty() && FileExists(known + kSettingsFile)) {
+    if (!known.empty() && FileExists(known + std::string(kSettingsFileName))) {
         SetWorkPath(known);
         return known;
     }

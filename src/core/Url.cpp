@@ -1,5 +1,7 @@
 #include "core/Url.h"
 
+#include "core/SystemFiles.h"
+
 #include "core/CaseFold.h"
 #include "core/Files.h"
 #include "core/ShortString.h"
@@ -283,14 +285,16 @@ std::string LocalBaseName(std::string_view url)
 // never takes one, even before the program's file exists.
 bool IsReservedLocalName(std::string_view name)
 {
+    for (std::string_view own : {kLogFileName, kNotFoundFileName, kBadLinkFileName})
+        if (SameText(name, own))
+            return true;
     if (!EndsWithNoCase(name, ".htm"))
         return false;
     std::string_view base = name.substr(0, name.size() - 4);
-    if (SameText(base, "LogFile") || SameText(base, "NotFound") || SameText(base, "BadLink"))
-        return true;
+    constexpr std::string_view home = kHomePageName.substr(0, kHomePageName.size() - 4);
     std::string_view number;
-    if (StartsWithNoCase(base, "_Home"))
-        number = base.substr(5);
+    if (StartsWithNoCase(base, home))
+        number = base.substr(home.size());
     else if (base.size() >= 4 && StartsWithNoCase(base, "_Ix") && std::string_view("HIOEhioe").find(base[3]) != std::string_view::npos)
         number = base.substr(4);
     else

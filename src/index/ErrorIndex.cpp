@@ -1,10 +1,12 @@
 #include "index/ErrorIndex.h"
 
-#include "capture/Web.h"
+#include "store/MimeList.h"
+#include "store/WebDescription.h"
+#include "store/WebTree.h"
 
 namespace velbrin {
 
-TErrorIndex::TErrorIndex(const TWEB& web, std::int32_t rowsPerPage, std::string templateDir)
+TErrorIndex::TErrorIndex(const TWebDescription& web, std::int32_t rowsPerPage, std::string templateDir)
     : TPageIndex(web, TIndexLayout{"_IxE", "_IxE.vlb", rowsPerPage, 3, AlignLeft, AlignCenter, 0, 0},
                  std::move(templateDir))
 {

@@ -8,7 +8,7 @@ namespace velbrin {
 // whether the link was given up after errors or not found.
 class TErrorIndex final : public TPageIndex {
 public:
-    TErrorIndex(const TWEB& web, std::int32_t rowsPerPage, std::string templateDir);
+    TErrorIndex(const TWebDescription& web, std::int32_t rowsPerPage, std::string templateDir);
 
     bool OfferFile(const TWebFile& file) override;
     bool Accepts(const TWebFile& file) const override;

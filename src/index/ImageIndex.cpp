@@ -1,6 +1,8 @@
 #include "index/ImageIndex.h"
 
-#include "capture/Web.h"
+#include "store/MimeList.h"
+#include "store/WebDescription.h"
+#include "store/WebTree.h"
 #include "config/SommaireParam.h"
 #include "core/Stream.h"
 #include "core/StreamPrimitives.h"
@@ -50,7 +52,7 @@ void AppendPictureSize(TStream& sizes, TPictureSize size)
     WriteInt(sizes, size.Height);
 }
 
-TImageIndex::TImageIndex(const TWEB& web, const TSommaireParam& params, std::string templateDir,
+TImageIndex::TImageIndex(const TWebDescription& web, const TSommaireParam& params, std::string templateDir,
                          TPictureSizeReader readSize)
     : TPageIndex(web, ImageListLayout(params), std::move(templateDir))
     , m_imgSize(std::max(params.ImgSize, 1))

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "index/PageIndex.h"
-#include "media/PictureSize.h"
+#include "core/PictureSize.h"
 
 #include <functional>
 
@@ -24,7 +24,7 @@ TPictureSize ThumbnailSize(TPictureSize picture, std::int32_t imgSize, bool keep
 // both directions are taken but not shown.
 class TImageIndex final : public TPageIndex {
 public:
-    TImageIndex(const TWEB& web, const TSommaireParam& params, std::string templateDir,
+    TImageIndex(const TWebDescription& web, const TSommaireParam& params, std::string templateDir,
                 TPictureSizeReader readSize = {});
 
     // VLBN_CAPTURE_IMAGECOUNT: the pictures listed for the site.

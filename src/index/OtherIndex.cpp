@@ -1,13 +1,15 @@
 #include "index/OtherIndex.h"
 
-#include "capture/Web.h"
+#include "store/MimeList.h"
+#include "store/WebDescription.h"
+#include "store/WebTree.h"
 #include "core/Files.h"
 #include "core/Text.h"
 #include "index/IndexTexts.h"
 
 namespace velbrin {
 
-TOtherIndex::TOtherIndex(const TWEB& web, std::int32_t rowsPerPage, std::string templateDir)
+TOtherIndex::TOtherIndex(const TWebDescription& web, std::int32_t rowsPerPage, std::string templateDir)
     : TPageIndex(web, TIndexLayout{"_IxO", "_IxO.vlb", rowsPerPage, 4, AlignLeft, AlignCenter, 0, 0},
                  std::move(templateDir))
 {

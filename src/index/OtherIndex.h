@@ -9,7 +9,7 @@ namespace velbrin {
 // what the picture and HTML lists left.
 class TOtherIndex final : public TPageIndex {
 public:
-    TOtherIndex(const TWEB& web, std::int32_t rowsPerPage, std::string templateDir);
+    TOtherIndex(const TWebDescription& web, std::int32_t rowsPerPage, std::string templateDir);
 
     bool OfferFile(const TWebFile& file) override;
     bool Accepts(const TWebFile& file) const override;

@@ -1,6 +1,9 @@
 #include "index/PageIndex.h"
+#include "core/SystemFiles.h"
 
-#include "capture/Web.h"
+#include "store/MimeList.h"
+#include "store/WebDescription.h"
+#include "store/WebTree.h"
 #include "core/Errors.h"
 #include "core/Files.h"
 #include "core/Text.h"
@@ -65,12 +68,12 @@ std::string_view CellAlignmentName(std::uint8_t alignment)
     return alignment < names.size() ? names[alignment] : std::string_view();
 }
 
-TPageIndex::TPageIndex(const TWEB& web, std::int32_t rowsPerPage, std::string templateDir)
+TPageIndex::TPageIndex(const TWebDescription& web, std::int32_t rowsPerPage, std::string templateDir)
     : TPageIndex(web, HtmlListLayout(rowsPerPage), std::move(templateDir))
 {
 }
 
-TPageIndex::TPageIndex(const TWEB& web, TIndexLayout layout, std::string templateDir)
+TPageIndex::TPageIndex(const TWebDescription& web, TIndexLayout layout, std::string templateDir)
     : m_web(web)
     , m_layout(std::move(layout))
     , m_templateDir(std::move(templateDir))
@@ -178,12 +181,12 @@ bool TPageIndex::IsStored(const TWebFile& file)
 
 const TMimeItem* TPageIndex::MimeOf(const TWebFile& file) const
 {
-    return m_web.MimeList.GetMimeByString(file.GetMimeType());
+    return m_web.MimeList->GetMimeByString(file.GetMimeType());
 }
 
 std::string TPageIndex::AddressOf(const TWebFile& file) const
 {
-    return m_web.Tree.GetFileUrl(file);
+    return m_web.Tree->GetFileUrl(file);
 }
 
 std::string TPageIndex::LocalFileName(std::string_view name) const
@@ -334,7 +337,7 @@ bool TPageIndex::IsCapturedName(const std::string& name)
                 m_capturedNames->insert(file.GetFileName());
             return false;
         };
-        detail::WalkWebNode(m_web.Tree.Root(), nullptr, visit);
+        detail::WalkWebNode(m_web.Tree->Root(), nullptr, visit);
     }
     return m_capturedNames->contains(name);
 }
@@ -343,7 +346,7 @@ bool TPageIndex::IsCapturedName(const std::string& name)
 
 std::string TPageIndex::LinkToFileOrHome(std::string_view name) const
 {
-    return HasLocalFile(name) ? LocalHref(name) : std::string(kSommairePageName);
+    return HasLocalFile(name) ? LocalHref(name) : std::string(kHomePageName);
 }
 
 void TPageIndex::WriteVariable(std::string& page, int variable)
@@ -351,11 +354,11 @@ void TPageIndex::WriteVariable(std::string& page, int variable)
     const TCaptureInfo& session = m_web.LastCaptureInfo;
     switch (variable) {
     case VarVersion: page += kIndexVersion; break;
-    case VarSommaire: page += kSommairePageName; break;
+    case VarSommaire: page += kHomePageName; break;
     case VarTitle:
     case VarPageTitle: page += HtmlEscape(m_web.Title); break;
     case VarUrl: page += HtmlEscape(m_web.Url); break;
-    case VarHomePage: page += LinkToFileOrHome(m_web.GetHomePage()); break;
+    case VarHomePage: page += LinkToFileOrHome(m_web.HomePage); break;
     case VarCaptureDate: page += FormatLongDate(m_web.CaptureDate); break;
     case VarCaptureTitle: page += HtmlEscape(m_siteTitle); break;
     case VarCaptureUrl: page += HtmlEscape(m_siteUrl); break;
@@ -380,10 +383,10 @@ void TPageIndex::WriteVariable(std::string& page, int variable)
     case VarPageNumber: AppendNumber(page, std::int64_t{m_pageNumber} + 1); break;
     case VarPageNext:
         page += m_pageNumber < m_pageCount - 1 ? PageFileName(m_firstPage + m_pageNumber + 1)
-                                               : std::string(kSommairePageName);
+                                               : std::string(kHomePageName);
         break;
     case VarPageBack:
-        page += m_pageNumber > 0 ? PageFileName(m_firstPage + m_pageNumber - 1) : std::string(kSommairePageName);
+        page += m_pageNumber > 0 ? PageFileName(m_firstPage + m_pageNumber - 1) : std::string(kHomePageName);
         break;
     case VarPageIndex:
         WritePageNavigation(page, m_pageCount, m_pageNumber,

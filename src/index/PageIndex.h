@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/CaseFold.h"
+#include "core/SystemFiles.h"
+#include "store/WebDescription.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +14,6 @@
 namespace velbrin {
 
 class TMimeItem;
-class TWEB;
 class TWebFile;
 
 // Values written in the ALIGN and VALIGN attributes of a list's cells; 0
@@ -35,7 +36,6 @@ enum CellAlignment : std::uint8_t {
 std::string_view CellAlignmentName(std::uint8_t alignment);
 
 // The home page of the index, where every list leads back to.
-inline constexpr std::string_view kSommairePageName = "_Home.htm";
 // The value of VLBN_VERSION.
 inline constexpr std::string_view kIndexVersion = "17";
 
@@ -73,8 +73,11 @@ class TPageIndex {
 public:
     // The list of HTML pages: rowsPerPage rows of three cells per page.
     // templateDir ends with "/".
-    TPageIndex(const TWEB& web, std::int32_t rowsPerPage, std::string templateDir);
+    TPageIndex(const TWebDescription& web, std::int32_t rowsPerPage, std::string templateDir);
     virtual ~TPageIndex();
+    // The Web's texts and counters changed (a pass measured its files): the
+    // pages written from now on show these.
+    void SetWeb(const TWebDescription& web) { m_web = web; }
     TPageIndex(const TPageIndex&) = delete;
     TPageIndex& operator=(const TPageIndex&) = delete;
 
@@ -122,9 +125,9 @@ public:
     const std::vector<std::string>& Errors() const { return m_errors; }
 
 protected:
-    TPageIndex(const TWEB& web, TIndexLayout layout, std::string templateDir);
+    TPageIndex(const TWebDescription& web, TIndexLayout layout, std::string templateDir);
 
-    const TWEB& Web() const { return m_web; }
+    const TWebDescription& Web() const { return m_web; }
 
     // Content holds only CR LF; no row, no cell.
     void Reset();
@@ -168,7 +171,7 @@ private:
     void StorePage(const std::string& name, const std::string& page);
     bool IsCapturedName(const std::string& name);
 
-    const TWEB& m_web;
+    TWebDescription m_web;
     TIndexLayout m_layout;
     std::string m_templateDir;
     std::string m_siteTitle;

@@ -1,6 +1,8 @@
 #include "index/SommaireIndex.h"
 
-#include "capture/Web.h"
+#include "store/MimeList.h"
+#include "store/WebDescription.h"
+#include "store/WebTree.h"
 #include "config/ProgramDir.h"
 #include "config/SommaireParam.h"
 #include "core/Errors.h"
@@ -32,7 +34,7 @@ std::string IndexTemplateDir()
     return ProgramDir() + "index/";
 }
 
-TSommaireIndex::TSommaireIndex(const TWEB& web, const TSommaireParam& params, TPictureSizeReader readSize,
+TSommaireIndex::TSommaireIndex(const TWebDescription& web, const TSommaireParam& params, TPictureSizeReader readSize,
                                std::string templateDir)
     : TPageIndex(web, SommaireLayout(), templateDir)
     , m_htmlList(std::make_unique<TPageIndex>(web, params.LigByPage, templateDir))
@@ -150,6 +152,15 @@ void TSommaireIndex::EndSite()
             row.ListPage[i] = lists[i]->PageFileName(lists[i]->FirstPage());
     }
     m_imageList->SetSizeStream(nullptr);
+}
+
+void TSommaireIndex::SetWeb(const TWebDescription& web)
+{
+    TPageIndex::SetWeb(web);
+    m_htmlList->SetWeb(web);
+    m_imageList->SetWeb(web);
+    m_otherList->SetWeb(web);
+    m_errorList->SetWeb(web);
 }
 
 void TSommaireIndex::Finish()

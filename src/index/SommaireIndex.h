@@ -38,7 +38,7 @@ struct TSiteCounts {
 // The destructor finishes a generator that was not finished, silently.
 class TSommaireIndex final : public TPageIndex {
 public:
-    TSommaireIndex(const TWEB& web, const TSommaireParam& params, TPictureSizeReader readSize = {},
+    TSommaireIndex(const TWebDescription& web, const TSommaireParam& params, TPictureSizeReader readSize = {},
                    std::string templateDir = IndexTemplateDir());
     ~TSommaireIndex() override;
 
@@ -59,6 +59,9 @@ public:
     // EInOutError naming the first page that could not be written, once
     // everything that could be written was; later calls do nothing.
     void Finish();
+    // The Web's texts and counters changed: the home page and the lists
+    // written from now on show these.
+    void SetWeb(const TWebDescription& web);
     bool Finished() const { return m_finished; }
 
     // VLBN_SITE_TITLE: "Site list".

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/PictureSize.h"
+#include "core/PictureSize.h"
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/MimeList.h"
+#include "core/SystemFiles.h"
 
 #include <string>
 #include <string_view>
@@ -9,7 +10,6 @@ namespace velbrin {
 
 // The application's MIME table lives in "mime.def" in the working directory,
 // in the stream form of TMIMELIST.
-inline constexpr std::string_view kMimeDefFileName = "mime.def";
 
 enum class MimeDefStatus {
     Loaded,       // read from the file

@@ -1,7 +1,7 @@
 #include "store/WebFile.h"
 
 #include "core/ShortString.h"
-#include "html/Entities.h"
+#include "core/Entities.h"
 
 namespace velbrin {
 

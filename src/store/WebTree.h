@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CaseFold.h"
+#include "core/SystemFiles.h"
 #include "core/Pump.h"
 #include "core/Stream.h"
 #include "store/WebFile.h"
@@ -85,7 +86,7 @@ private:
 class TWebTree {
 public:
     // Layout of the records that SaveToStream writes (the project version).
-    static constexpr int kCurrentVersion = 21;
+    static constexpr int kCurrentVersion = kProjectVersion;
     // The stored count is a signed 16-bit number.
     static constexpr std::size_t kMaxFiles = 32767;
 

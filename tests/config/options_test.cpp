@@ -1,4 +1,4 @@
-#include "capture/Options.h"
+#include "config/Options.h"
 #include "config/Scratch.h"
 #include "core/IniFile.h"
 

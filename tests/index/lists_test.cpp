@@ -53,7 +53,7 @@ TEST_F(ListsTest, EachFileGoesToOneList)
     w.Add("http://www.example.org/todo.htm", StateToExplore, "", "");
     w.Add("http://www.example.org/filtered.htm", StateFiltered, "", "");
 
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     auto classify = [&](const char* url) { return index.Classify(*web.Tree.FindFile(url)); };
     EXPECT_EQ(classify("http://www.example.org/"), IndexList::Html);
     EXPECT_EQ(classify("http://www.example.org/logo.gif"), IndexList::Image);
@@ -82,7 +82,7 @@ TEST_F(ListsTest, OtherFileRowShowsTypeAndSize)
     w.Add("http://www.example.org/lost.pdf", StateCapturedFile, "application/pdf", "LOST.pdf", "", LinkTypePage,
           false);
     w.Add("http://www.example.org/x.bin", StateCapturedFile, "application/x-gone", "X.bin");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     RunOneSite(index);
     index.Finish();
 
@@ -113,7 +113,7 @@ TEST_F(ListsTest, ErrorRowShowsAddressAndWhatWentWrong)
 {
     w.Add("http://www.example.org/gone.htm", StateNotFound, "text/html", "NotFound.htm", "Gone");
     w.Add("http://www.example.org/bad.htm", StateError, "", "");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     RunOneSite(index);
     index.Finish();
     const std::string cell = kCell;
@@ -133,7 +133,7 @@ TEST_F(ListsTest, PictureCellHoldsThumbnailCaptionAndAddress)
     w.params.ImgSize = 64;
     w.params.ImgRatio = true;
     w.Picture("http://www.example.org/wide.gif", "WIDE.gif");
-    TSommaireIndex index(web, w.params, [](const std::string&) { return TPictureSize{200, 100}; }, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, [](const std::string&) { return TPictureSize{200, 100}; }, w.templates);
     RunOneSite(index);
     index.Finish();
     EXPECT_EQ(w.Read("_IxI.htm"),
@@ -199,7 +199,7 @@ TEST_F(ListsTest, PictureSizesFollowImgSizeMinAndImgRatio)
             return c.stored;
         };
         {
-            TSommaireIndex index(*local.web, local.params, reader, local.templates);
+            TSommaireIndex index(local.web->Describe(), local.params, reader, local.templates);
             local.RunAllSites(index);
             index.Finish();
         }
@@ -224,7 +224,7 @@ TEST_F(ListsTest, PicturesFillRowsOfColumnsThenPages)
     w.WriteTemplate("_IxI.vlb", "VLBN_PAGE_NUMBER/VLBN_PAGE_COUNT|VLBN_IMAGE_TABLE");
     for (int i = 0; i < 7; ++i)
         w.Picture("http://www.example.org/p" + std::to_string(i) + ".gif", "P" + std::to_string(i) + ".gif");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     RunOneSite(index);
     index.Finish();
     std::string first = w.Read("_IxI.htm");
@@ -243,7 +243,7 @@ TEST_F(ListsTest, ShortSizeStreamLeavesTheRestUnknown)
     w.Picture("http://www.example.org/a.gif", "A.gif");
     w.Picture("http://www.example.org/b.gif", "B.gif");
     w.WriteTemplate("_IxI.vlb", "VLBN_IMAGE_TABLE");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     TMemoryStreamEx sizes;
     AppendPictureSize(sizes, {100, 50});
     WriteInt(sizes, 7); // half a record
@@ -267,7 +267,7 @@ TEST_F(ListsTest, HostileSiteTextsStayText)
     w.Add("http://www.example.org/gone<script>", StateNotFound, "text/html", "NotFound.htm", "</td><script>");
     w.Picture("http://www.example.org/<svg onload=alert(3)>.gif", "SVG.gif");
 
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     TSiteCounts counts;
     web.Tree.ForEachFile([&](TWebFile& file) {
         index.CountFile(file, counts, nullptr);
@@ -306,7 +306,7 @@ TEST_F(ListsTest, OddFileNamesAreLinkedSafely)
     w.Page("http://www.example.org/c", "C:D.htm", "colon");
     w.Page("http://www.example.org/d", "D\"><x.htm", "quote");
     w.Page("http://www.example.org/e", "../E.htm", "outside");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     RunOneSite(index);
     index.Finish();
     std::string page = w.Read("_IxH.htm");

@@ -22,7 +22,7 @@ protected:
 
 TEST_F(PageIndexTest, PageFileNamesCountInUpperCaseHexadecimal)
 {
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     EXPECT_EQ(list.PageFileName(-1), "_IxH.htm");
     EXPECT_EQ(list.PageFileName(0), "_IxH.htm");
     EXPECT_EQ(list.PageFileName(1), "_IxH01.htm");
@@ -38,7 +38,7 @@ TEST_F(PageIndexTest, RowOfTheHtmlListHasDescriptionFileAndAddress)
     w.WriteTemplates();
     w.Page("http://www.example.org/", "INDEX.htm", "Home");
     w.Page("http://www.example.org/a.htm", "A.htm");
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     list.BeginSite("www.example.org", "http://www.example.org/", 0, "INDEX.htm");
     list.SetItemCount(2);
     web.Tree.ForEachFile([&](TWebFile& file) { return !list.OfferFile(file); });
@@ -83,7 +83,7 @@ TEST_F(PageIndexTest, EveryVariableHasItsValue)
     for (int i = 0; i < 40; ++i)
         lines += std::to_string(i + 1) + "=VLBN_" + std::string(kIndexVariableNames[i]) + "\r\n";
     w.WriteTemplate("_IxH.vlb", lines);
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     list.BeginSite("Site <i>", "http://www.example.org/?a=1&b=2", 0, "INDEX.htm");
     list.SetItemCount(1);
     ASSERT_TRUE(list.OfferFile(*web.Tree.FindFile("http://www.example.org/")));
@@ -145,7 +145,7 @@ TEST_F(PageIndexTest, SizeTextsAndSpeedEdges)
     w.WriteTemplate("_IxH.vlb", "VLBN_CAPTURE_SIZE|VLBN_SESSION_SPEED|VLBN_SESSION_TIME");
     w.Page("http://www.example.org/", "INDEX.htm");
     auto run = [&] {
-        TPageIndex list(web, 10, w.templates);
+        TPageIndex list(web.Describe(), 10, w.templates);
         list.BeginSite("s", "u", 0, "");
         list.SetItemCount(1);
         list.OfferFile(*web.Tree.FindFile("http://www.example.org/"));
@@ -174,7 +174,7 @@ TEST_F(PageIndexTest, TwentyThreePagesMakeThreePagesAndTheNextSiteGoesOn)
     for (int i = 0; i < 2; ++i)
         w.Page("http://other.example.net/q" + std::to_string(i) + ".htm", "Q" + std::to_string(i) + ".htm");
 
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     list.BeginSite("one", "u", 0, "");
     list.SetItemCount(23);
     EXPECT_EQ(list.PageCount(), 3);
@@ -221,7 +221,7 @@ TEST_F(PageIndexTest, ExactlyOneFullPage)
     w.WriteTemplate("_IxH.vlb", "VLBN_PAGE_NUMBER/VLBN_PAGE_COUNT next=VLBN_PAGE_NEXT|VLBN_HTML_TABLE");
     for (int i = 0; i < 10; ++i)
         w.Page("http://www.example.org/p" + std::to_string(i) + ".htm", "P" + std::to_string(i) + ".htm");
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     list.BeginSite("one", "u", 0, "");
     list.SetItemCount(10);
     web.Tree.ForEachFile([&](TWebFile& file) { return !list.OfferFile(file); });
@@ -236,7 +236,7 @@ TEST_F(PageIndexTest, ExactlyOneFullPage)
 TEST_F(PageIndexTest, NothingOfferedWritesNoPage)
 {
     w.WriteTemplates();
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     list.BeginSite("one", "u", 0, "");
     list.SetItemCount(0);
     list.FinishSite();
@@ -250,7 +250,7 @@ TEST_F(PageIndexTest, FewerItemsThanAnnouncedStillWriteEveryPageOffered)
     // A caller that counted too many: the pages the navigation offers exist all the same.
     w.WriteTemplate("_IxH.vlb", "VLBN_PAGE_NUMBER/VLBN_PAGE_COUNT|VLBN_HTML_TABLE");
     w.Page("http://www.example.org/", "INDEX.htm");
-    TPageIndex list(web, 2, w.templates);
+    TPageIndex list(web.Describe(), 2, w.templates);
     list.BeginSite("one", "u", 0, "");
     list.SetItemCount(5);
     list.OfferFile(*web.Tree.FindFile("http://www.example.org/"));
@@ -265,7 +265,7 @@ TEST_F(PageIndexTest, MoreItemsThanAnnouncedDoNotOverwriteTheNextSite)
     w.WriteTemplate("_IxH.vlb", "VLBN_CAPTURE_TITLE");
     for (int i = 0; i < 3; ++i)
         w.Page("http://www.example.org/p" + std::to_string(i) + ".htm", "P" + std::to_string(i) + ".htm");
-    TPageIndex list(web, 1, w.templates);
+    TPageIndex list(web.Describe(), 1, w.templates);
     list.BeginSite("one", "u", 0, "");
     list.SetItemCount(1);
     web.Tree.ForEachFile([&](TWebFile& file) { return !list.OfferFile(file); });
@@ -282,7 +282,7 @@ TEST_F(PageIndexTest, MoreItemsThanAnnouncedDoNotOverwriteTheNextSite)
 TEST_F(PageIndexTest, ItemCountsStayWithinWhatATreeHolds)
 {
     w.WriteTemplates();
-    TPageIndex list(web, 1, w.templates);
+    TPageIndex list(web.Describe(), 1, w.templates);
     list.BeginSite("one", "u", 0, "");
     list.SetItemCount(-5);
     EXPECT_EQ(list.PageCount(), 0);
@@ -294,7 +294,7 @@ TEST_F(PageIndexTest, ItemCountsStayWithinWhatATreeHolds)
 TEST_F(PageIndexTest, MissingTemplateWritesNothing)
 {
     w.Page("http://www.example.org/", "INDEX.htm");
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     list.BeginSite("one", "u", 0, "");
     list.SetItemCount(3);
     EXPECT_TRUE(list.OfferFile(*web.Tree.FindFile("http://www.example.org/")));
@@ -308,7 +308,7 @@ TEST_F(PageIndexTest, TemplateLineEndsBecomeCrLf)
 {
     w.WriteTemplate("_IxH.vlb", "a\nb\r\nVLBN_VERSION");
     w.Page("http://www.example.org/", "INDEX.htm");
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     list.BeginSite("one", "u", 0, "");
     list.SetItemCount(1);
     list.OfferFile(*web.Tree.FindFile("http://www.example.org/"));
@@ -318,7 +318,7 @@ TEST_F(PageIndexTest, TemplateLineEndsBecomeCrLf)
 
 TEST_F(PageIndexTest, HtmlListTakesStoredHtmlPageLinksOnly)
 {
-    TPageIndex list(web, 10, w.templates);
+    TPageIndex list(web.Describe(), 10, w.templates);
     EXPECT_TRUE(list.Accepts(w.Add("http://h.org/a", StateCapturedPage, "text/html", "A.htm")));
     EXPECT_TRUE(list.Accepts(w.Add("http://h.org/b", StateCapturedFile, "TEXT/HTML", "B.htm")));
     EXPECT_FALSE(list.Accepts(w.Add("http://h.org/c", StateCapturedPage, "text/html", "C.htm", "", LinkTypeInline)));

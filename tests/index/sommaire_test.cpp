@@ -41,7 +41,7 @@ TEST_F(SommaireTest, HomePageListsEverySiteWithItsLists)
     AddThreeSites();
     w.params.LigByPage = 10;
     {
-        TSommaireIndex index(web, w.params, {}, w.templates);
+        TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
         w.RunAllSites(index);
         index.Finish();
         EXPECT_EQ(index.SiteCount(), 3u);
@@ -79,7 +79,7 @@ TEST_F(SommaireTest, HomePageIsWrittenOnlyWhenFinished)
 {
     w.WriteTemplates();
     AddThreeSites();
-    auto index = std::make_unique<TSommaireIndex>(web, w.params, TPictureSizeReader{}, w.templates);
+    auto index = std::make_unique<TSommaireIndex>(web.Describe(), w.params, TPictureSizeReader{}, w.templates);
     w.RunAllSites(*index);
     EXPECT_TRUE(w.Has("_IxH.htm"));
     EXPECT_FALSE(w.Has("_Home.htm"));
@@ -91,7 +91,7 @@ TEST_F(SommaireTest, HomePageIsWrittenOnlyWhenFinished)
     other.WriteTemplates();
     other.Page("http://www.example.org/", "INDEX.htm");
     {
-        TSommaireIndex unfinished(*other.web, other.params, {}, other.templates);
+        TSommaireIndex unfinished(other.web->Describe(), other.params, {}, other.templates);
         other.RunAllSites(unfinished);
     }
     EXPECT_TRUE(other.Has("_Home.htm"));
@@ -101,7 +101,7 @@ TEST_F(SommaireTest, NoSiteNoPage)
 {
     w.WriteTemplates();
     w.Add("http://www.example.org/", StateFiltered, "", "");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     index.Finish();
     EXPECT_FALSE(w.Has("_Home.htm"));
 }
@@ -109,7 +109,7 @@ TEST_F(SommaireTest, NoSiteNoPage)
 TEST_F(SommaireTest, HundredSitesPerHomePage)
 {
     w.WriteTemplates("VLBN_PAGE_NUMBER/VLBN_PAGE_COUNT VLBN_PAGE_NEXT|VLBN_PAGE_INDEX|VLBN_HTML_TABLE");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     for (int i = 0; i < 101; ++i) {
         index.AddSite("site" + std::to_string(i), "", "", TSiteCounts{}, nullptr);
         index.FlushLists();
@@ -130,7 +130,7 @@ TEST_F(SommaireTest, TemplateDirectoryFilesAreCopiedButTemplates)
     w.WriteTemplates();
     WriteText(w.templates + "_velbrin_index.css", "body{}");
     WriteText(w.templates + "_velbrin_logo.svg", "<svg/>");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     EXPECT_EQ(w.Read("_velbrin_index.css"), "body{}");
     EXPECT_EQ(w.Read("_velbrin_logo.svg"), "<svg/>");
     EXPECT_FALSE(w.Has("_Home.vlb"));
@@ -145,7 +145,7 @@ TEST_F(SommaireTest, CapturedFileWithAnIndexNameIsKept)
     w.Page("http://www.example.org/", "INDEX.htm");
     w.Add("http://www.example.org/_IxH.htm", StateCapturedPage, "text/html", "_IxH.htm", "", LinkTypePage, true,
           "captured page");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     w.RunAllSites(index);
     try {
         index.Finish();
@@ -165,7 +165,7 @@ TEST_F(SommaireTest, PagesThatCannotBeWrittenAreReportedByFinish)
     // The directory is gone and a file stands in its place.
     std::filesystem::remove_all(web.Path);
     WriteText(web.Path.substr(0, web.Path.size() - 1), "not a directory");
-    TSommaireIndex index(web, w.params, {}, w.templates);
+    TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
     w.RunAllSites(index);
     EXPECT_THROW(index.Finish(), EInOutError);
     EXPECT_GE(index.AllErrors().size(), 2u);
@@ -179,7 +179,7 @@ TEST_F(SommaireTest, DestructorSwallowsWriteErrors)
     web.Path = w.env.dir / "no/such/";
     WriteText(w.env.dir / "no", "file");
     EXPECT_NO_THROW({
-        TSommaireIndex index(web, w.params, {}, w.templates);
+        TSommaireIndex index(web.Describe(), w.params, {}, w.templates);
         w.RunAllSites(index);
     });
 }
@@ -217,7 +217,7 @@ TEST_F(SommaireTest, EveryLinkOfTheShippedTemplatesLeadsToAFile)
     // A stored file that went missing since.
     w.Add("http://www.example.org/lost.htm", StateCapturedPage, "text/html", "LOST.htm", "", LinkTypePage, false);
     {
-        TSommaireIndex index(web, w.params, [](const std::string&) { return TPictureSize{40, 30}; },
+        TSommaireIndex index(web.Describe(), w.params, [](const std::string&) { return TPictureSize{40, 30}; },
                              testing::DataIndexDir());
         w.RunAllSites(index);
         index.Finish();
@@ -240,7 +240,7 @@ TEST_F(SommaireTest, EveryLinkLeadsToAFileAlsoWithoutAHomePage)
     w.Add("http://other.example.org/", StateNotFound, "text/html", "NotFound.htm");
     web.CapturedCount = 2;
     {
-        TSommaireIndex index(web, w.params, {}, testing::DataIndexDir());
+        TSommaireIndex index(web.Describe(), w.params, {}, testing::DataIndexDir());
         w.RunAllSites(index);
         index.Finish();
     }

@@ -2,7 +2,7 @@
 
 #include "core/DateTime.h"
 #include "core/Files.h"
-#include "html/RewriteFooter.h"
+#include "rewrite/RewriteFooter.h"
 
 #include <gtest/gtest.h>
 

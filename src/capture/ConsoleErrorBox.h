@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/ErrorBox.h"
+#include "capture/ErrorBox.h"
 
 #include <iosfwd>
 

@@ -1,6 +1,6 @@
-#include "rewriter/RewriteWeb.h"
+#include "rewrite/RewriteWeb.h"
 
-#include "html/RewriteFooter.h"
+#include "rewrite/RewriteFooter.h"
 
 #include <gtest/gtest.h>
 

@@ -5,13 +5,13 @@
 // rewrite adds can be taken away again:
 //   Rewrite(Rewrite(P) against W with a footer, against an empty Web)
 //     == Rewrite(P against an empty Web).
-#include "rewriter/RewriteWeb.h"
+#include "rewrite/RewriteWeb.h"
 
 #include "core/MemoryStream.h"
 #include "core/Url.h"
 #include "html/HtmlParser.h"
-#include "html/RewriteFooter.h"
-#include "html/RewriteMarkers.h"
+#include "rewrite/RewriteFooter.h"
+#include "rewrite/RewriteMarkers.h"
 
 #include <gtest/gtest.h>
 

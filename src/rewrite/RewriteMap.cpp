@@ -1,8 +1,8 @@
-#include "html/RewriteMap.h"
+#include "rewrite/RewriteMap.h"
 
 #include "core/CaseFold.h"
 #include "core/Text.h"
-#include "html/RewriteMarkers.h"
+#include "rewrite/RewriteMarkers.h"
 
 #include <initializer_list>
 

@@ -1,6 +1,6 @@
-#include "html/RewriteMarkers.h"
+#include "rewrite/RewriteMarkers.h"
 
-#include "html/RewriteFooter.h"
+#include "rewrite/RewriteFooter.h"
 
 #include <algorithm>
 

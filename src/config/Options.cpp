@@ -1,4 +1,4 @@
-#include "capture/Options.h"
+#include "config/Options.h"
 
 #include "core/IniFile.h"
 #include "core/ShortString.h"

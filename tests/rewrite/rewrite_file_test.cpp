@@ -1,7 +1,7 @@
-#include "rewriter/RewriteWeb.h"
+#include "rewrite/RewriteWeb.h"
 
 #include "core/FileStream.h"
-#include "html/RewriteFooter.h"
+#include "rewrite/RewriteFooter.h"
 
 #include <gtest/gtest.h>
 

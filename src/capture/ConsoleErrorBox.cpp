@@ -1,4 +1,4 @@
-#include "net/ConsoleErrorBox.h"
+#include "capture/ConsoleErrorBox.h"
 
 #include "net/Lines.h"
 

@@ -1,4 +1,4 @@
-#include "html/Entities.h"
+#include "core/Entities.h"
 
 #include "core/ShortString.h"
 

@@ -1,6 +1,6 @@
-#include "net/ErrorBox.h"
+#include "capture/ErrorBox.h"
 
-#include "net/ConsoleErrorBox.h"
+#include "capture/ConsoleErrorBox.h"
 #include "net/HttpStatusText.h"
 
 #include <array>

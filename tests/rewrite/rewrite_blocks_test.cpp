@@ -1,8 +1,8 @@
-#include "rewriter/RewriteWeb.h"
+#include "rewrite/RewriteWeb.h"
 
 #include "core/MemoryStream.h"
-#include "html/RewriteFooter.h"
-#include "html/RewriteMarkers.h"
+#include "rewrite/RewriteFooter.h"
+#include "rewrite/RewriteMarkers.h"
 
 #include <gtest/gtest.h>
 

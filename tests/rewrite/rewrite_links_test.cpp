@@ -1,4 +1,4 @@
-#include "rewriter/RewriteWeb.h"
+#include "rewrite/RewriteWeb.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Files.h"
-#include "html/RewritePage.h"
+#include "rewrite/RewritePage.h"
 #include "maps/MapList.h"
 #include "store/WebTree.h"
 #include "support/TempDir.h"

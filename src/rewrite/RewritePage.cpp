@@ -1,6 +1,6 @@
-#include "html/RewritePage.h"
+#include "rewrite/RewritePage.h"
+#include "core/SystemFiles.h"
 
-#include "capture/Options.h"
 #include "core/Errors.h"
 #include "core/FileStream.h"
 #include "core/Files.h"
@@ -8,9 +8,9 @@
 #include "core/Text.h"
 #include "core/Url.h"
 #include "html/HtmlParser.h"
-#include "html/RewriteFooter.h"
-#include "html/RewriteMap.h"
-#include "html/RewriteMarkers.h"
+#include "rewrite/RewriteFooter.h"
+#include "rewrite/RewriteMap.h"
+#include "rewrite/RewriteMarkers.h"
 #include "maps/MapList.h"
 #include "store/LocalName.h"
 #include "store/WebTree.h"
@@ -353,7 +353,7 @@ TLinkChange TPageRewrite::ChooseLink(const TLinkParam& link, const std::string& 
         change.OldRef = address;
     } else if (m_rewriter.m_flags.SuppressLinkFlag && GetProtocol(address) == ProtocolHttp) {
         if (link.LinkType == LinkTypePage)
-            change.NewLink = kBadLinkPage;
+            change.NewLink = kBadLinkFileName;
         else if (!link.Link.Quoted)
             change.NewLink = "\"\"";
         change.OldRef = address;
@@ -487,11 +487,6 @@ void TPageRewrite::WriteText(int i)
         end = std::min(end, m_tail);
     if (start < end)
         Write(m_out, m_page.substr(start, end - start));
-}
-
-TRewriteFlags TRewriteFlags::FromOptions(const TOPTIONS& options)
-{
-    return TRewriteFlags{options.RealLinkFlag, options.SuppressLinkFlag};
 }
 
 TPageRewriter::TPageRewriter(std::string directory, const TWebTree& tree, const TMAPLIST& mapList,

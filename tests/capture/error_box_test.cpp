@@ -1,5 +1,5 @@
-#include "net/ConsoleErrorBox.h"
-#include "net/ErrorBox.h"
+#include "capture/ConsoleErrorBox.h"
+#include "capture/ErrorBox.h"
 
 #include <gtest/gtest.h>
 

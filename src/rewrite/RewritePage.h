@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DateTime.h"
+#include "core/SystemFiles.h"
 
 #include <cstdint>
 #include <string>
@@ -10,12 +11,10 @@
 namespace velbrin {
 
 class TMAPLIST;
-class TOPTIONS;
 class TWebFile;
 class TWebTree;
 
 // Where links to addresses that were not stored lead, when they are suppressed.
-inline constexpr std::string_view kBadLinkPage = "BadLink.htm";
 
 // How a page is rewritten.
 struct TRewriteFlags {
@@ -25,8 +24,6 @@ struct TRewriteFlags {
     // such pictures and backgrounds are emptied, and pictures that were
     // server-side image maps stop being ones.
     bool SuppressLinkFlag = false;
-
-    static TRewriteFlags FromOptions(const TOPTIONS& options);
 };
 
 enum class TRewriteStatus : std::uint8_t {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string_view>
+
+namespace velbrin {
+
+// The names of the files the program writes itself, and the versions of its
+// own formats. Each is defined here and nowhere else.
+
+// Beside the captured files of a Web.
+inline constexpr std::string_view kProjectFileName = "LOCAL.WEB"; // made by the command line
+inline constexpr std::string_view kLogFileName = "LogFile.htm";
+inline constexpr std::string_view kNotFoundFileName = "NotFound.htm"; // where links answered "not found" lead
+inline constexpr std::string_view kBadLinkFileName = "BadLink.htm";   // where suppressed links lead
+inline constexpr std::string_view kHomePageName = "_Home.htm";        // the index of the capture
+
+// In the working directory.
+inline constexpr std::string_view kSettingsFileName = "velbrin.ini";
+inline constexpr std::string_view kMimeDefFileName = "mime.def";
+inline constexpr std::string_view kKnownWebsFileName = "webs.dat";
+
+// The ".WEB" project file; its web tree records follow the same version.
+inline constexpr std::string_view kProjectSignature = "VVLBN";
+inline constexpr std::string_view kOldProjectSignature = "VELBRIN"; // version 0, no version field
+inline constexpr int kProjectVersion = 21;
+
+} // namespace velbrin
