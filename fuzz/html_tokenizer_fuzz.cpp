@@ -5,6 +5,7 @@
 // input, byte for byte, and no rewritten tag may lose its ends.
 #include "core/MemoryStream.h"
 #include "core/Entities.h"
+#include "html/AttributeValue.h"
 #include "html/HtmlParser.h"
 
 #include <cstdint>
@@ -31,7 +32,11 @@ void CheckPositions(const TTagParam& param, const std::string& tagText)
         return;
     Check(param.ParamStart >= 2 && param.ParamStart + param.ParamLength <= tagText.size(), "attribute outside the tag");
     Check(param.ValueStart >= 2 && param.ValueStart + param.ValueLength <= tagText.size(), "value outside the tag");
-    Check(param.Value.size() <= 255, "value longer than 255");
+    // References only ever shorten a value, and a value written back reads
+    // back the same.
+    Check(param.Value.size() <= param.ValueLength, "value longer than its bytes");
+    for (char quote : {'"', '\''})
+        Check(DecodeAttributeValue(EncodeAttributeValue(param.Value, quote)) == param.Value, "value reads back otherwise");
 }
 
 } // namespace

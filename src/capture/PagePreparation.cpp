@@ -81,7 +81,7 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         const TUrl parsed = TUrl::Create(absolute);
         TTagEdits edits;
         if (IsValidUrl(parsed) && parsed.Protocol == ProtocolHttp)
-            edits.Replace(link.Link.ValueStart, link.Link.ValueLength, absolute);
+            parser.ReplaceParamValue(i, link.Link, absolute, edits);
         TTagParam lowsrc;
         if (link.TagKind == TagImg && parser.GetParam("LOWSRC", i, lowsrc))
             edits.Delete(lowsrc.ParamStart, lowsrc.ParamLength);

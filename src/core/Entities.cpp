@@ -42,6 +42,15 @@ constexpr std::array<Entity, 100> kEntities = BuildTable();
 
 } // namespace
 
+int NamedEntityByte(std::string_view name)
+{
+    for (const Entity& entity : kEntities) {
+        if (entity.name == name)
+            return entity.code;
+    }
+    return -1;
+}
+
 std::string DecodeEntities(std::string_view text)
 {
     std::string in = ShortString(text);

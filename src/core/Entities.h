@@ -11,4 +11,8 @@ namespace velbrin {
 // numeric references stay as written. Works on the first 255 bytes.
 std::string DecodeEntities(std::string_view text);
 
+// The byte a named character reference of the table stands for (the name
+// without "&" and ";", case included), or -1 for a name it does not know.
+int NamedEntityByte(std::string_view name);
+
 } // namespace velbrin

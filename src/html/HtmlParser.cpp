@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/ShortString.h"
 #include "core/Text.h"
+#include "html/AttributeValue.h"
 
 #include <algorithm>
 #include <array>
@@ -26,14 +27,183 @@ constexpr std::size_t kMaxTagName = 65534;
 // GetParam positions are 16-bit: longer items (comments) are searched this far.
 constexpr std::int64_t kMaxParamText = std::numeric_limits<std::uint16_t>::max();
 
-enum class ScanState { Between, InText, InTag, InDecl, InComment };
-
 const TTag kOutOfRange{TagBoundary, TagUnknown, -1, 0};
 
 TTag Boundary(std::int64_t position)
 {
     return TTag{TagBoundary, TagUnknown, static_cast<std::int32_t>(position), 0};
 }
+
+// Where the scan of a tag ended.
+enum class TagEnd {
+    Closed,    // at a ">"
+    Shared,    // at a "<", which also begins the next item
+    TooLong,   // no end within kMaxTagName bytes: the tag is text
+    Unfinished // the page ended first
+};
+
+struct TTagEnd {
+    TagEnd How = TagEnd::Unfinished;
+    std::size_t At = 0; // the ">" or "<"; for TooLong, where the text goes on
+    // A tag read with its quotes that fell back to PlainTagEnd: how far the
+    // reading with quotes went.
+    std::size_t Reached = 0;
+};
+
+bool IsTagBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Where the tag that begins at start ends without regard to quotes: at the
+// first "<" or ">" after it.
+TTagEnd PlainTagEnd(std::string_view page, std::size_t start)
+{
+    const std::size_t limit = start + 1 + kMaxTagName;
+    const std::size_t stop = std::min(limit, page.size());
+    for (std::size_t p = start + 1; p < stop; ++p) {
+        if (page[p] == '>')
+            return {TagEnd::Closed, p};
+        if (page[p] == '<')
+            return {TagEnd::Shared, p};
+    }
+    if (limit <= page.size())
+        return {TagEnd::TooLong, limit};
+    return {TagEnd::Unfinished, page.size()};
+}
+
+// The next quote of a kind at or after a place. The scan asks from places
+// that only move forward, so each byte is searched at most once per quote.
+class TQuoteFinder {
+public:
+    explicit TQuoteFinder(std::string_view page)
+        : m_page(page)
+    {
+    }
+
+    // Offset of the next quote, or the size of the page.
+    std::size_t Find(char quote, std::size_t from)
+    {
+        const int k = quote == '"' ? 0 : 1;
+        if (m_searched[k] && from >= m_from[k] && from <= m_at[k])
+            return m_at[k];
+        const std::size_t at = m_page.find(quote, from);
+        m_searched[k] = true;
+        m_from[k] = from;
+        m_at[k] = at == std::string_view::npos ? m_page.size() : at;
+        return m_at[k];
+    }
+
+private:
+    std::string_view m_page;
+    bool m_searched[2] = {false, false};
+    std::size_t m_from[2] = {0, 0};
+    std::size_t m_at[2] = {0, 0};
+};
+
+// Where a tag ends when its attribute values are read as a browser reads
+// them: a quote that opens a value (after "=" and blanks) hides "<" and ">"
+// up to the matching quote. A quote not closed in time, or a tag that
+// reaches kMaxTagName bytes, ends where PlainTagEnd ends it, so that a broken
+// page never runs into one endless tag.
+TTagEnd QuotedTagEnd(std::string_view page, std::size_t start, TQuoteFinder& quotes)
+{
+    enum class InTag { Name, BeforeName, AttributeName, AfterName, AfterEquals, Unquoted };
+    InTag state = InTag::Name;
+    const std::size_t stop = std::min(start + 1 + kMaxTagName, page.size());
+    std::size_t p = start + 1;
+    if (p < stop && page[p] == '/')
+        ++p;
+    for (; p < stop; ++p) {
+        const char c = page[p];
+        if (c == '>')
+            return {TagEnd::Closed, p};
+        if (c == '<')
+            return {TagEnd::Shared, p};
+        const bool blank = IsTagBlank(c);
+        switch (state) {
+        case InTag::Name:
+            if (blank || c == '/')
+                state = InTag::BeforeName;
+            break;
+        case InTag::BeforeName:
+            if (!blank && c != '/')
+                state = InTag::AttributeName; // a first "=" belongs to the name
+            break;
+        case InTag::AttributeName:
+        case InTag::AfterName:
+            if (c == '=')
+                state = InTag::AfterEquals;
+            else if (c == '/')
+                state = InTag::BeforeName;
+            else
+                state = blank ? InTag::AfterName : InTag::AttributeName;
+            break;
+        case InTag::AfterEquals:
+            if (c == '"' || c == '\'') {
+                const std::size_t close = quotes.Find(c, p + 1);
+                if (close >= stop) {
+                    TTagEnd end = PlainTagEnd(page, start);
+                    end.Reached = stop;
+                    return end;
+                }
+                p = close;
+                state = InTag::BeforeName;
+            } else if (!blank) {
+                state = InTag::Unquoted;
+            }
+            break;
+        case InTag::Unquoted:
+            if (blank)
+                state = InTag::BeforeName;
+            break;
+        }
+    }
+    TTagEnd end = PlainTagEnd(page, start);
+    end.Reached = stop;
+    return end;
+}
+
+// The closing tag of an element of raw text: "</" and its name, in any case,
+// followed by a blank, "/" or ">".
+class TRawTextFinder {
+public:
+    explicit TRawTextFinder(std::string_view page)
+        : m_page(page)
+    {
+    }
+
+    // Offset of the "<" of the first closing tag of the kind at or after
+    // from, or npos.
+    std::size_t Find(std::uint8_t kind, std::size_t from)
+    {
+        // A search that found nothing from some place finds nothing from
+        // any later place either.
+        auto& missFrom = m_missFrom[kind];
+        if (missFrom != std::string_view::npos && from >= missFrom)
+            return std::string_view::npos;
+        const std::string_view name = TagName(kind);
+        for (std::size_t at = m_page.find("</", from); at != std::string_view::npos; at = m_page.find("</", at + 1)) {
+            const std::size_t after = at + 2 + name.size();
+            if (after < m_page.size() && SameText(m_page.substr(at + 2, name.size()), name)
+                && (IsTagBlank(m_page[after]) || m_page[after] == '/' || m_page[after] == '>'))
+                return at;
+        }
+        missFrom = from;
+        return std::string_view::npos;
+    }
+
+private:
+    std::string_view m_page;
+    std::array<std::size_t, kTagKindCount> m_missFrom = MissNowhere();
+
+    static std::array<std::size_t, kTagKindCount> MissNowhere()
+    {
+        std::array<std::size_t, kTagKindCount> none;
+        none.fill(std::string_view::npos);
+        return none;
+    }
+};
 
 bool CarriesLink(std::uint8_t kind)
 {
@@ -55,23 +225,14 @@ bool CarriesLink(std::uint8_t kind)
 
 // The value ends before its "#"; the fragment stays in the tag, outside the
 // value's positions.
-void CutAtFragment(TTagParam& param)
+void CutAtFragment(std::string_view tagText, TTagParam& param)
 {
-    std::size_t hash = param.Value.find('#');
+    const std::size_t hash = param.Value.find('#');
     if (hash == std::string::npos)
         return;
+    const std::string_view written = tagText.substr(param.ValueStart - 1u, param.ValueLength);
+    param.ValueLength = static_cast<std::uint16_t>(RawPrefixLength(written, hash));
     param.Value.resize(hash);
-    param.ValueLength = static_cast<std::uint16_t>(hash);
-}
-
-// 1-based position just after the word that holds the value of param: where a
-// following attribute goes.
-std::size_t AttributeEnd(std::string_view tagText, const TTagParam& param)
-{
-    std::size_t pos = param.ValueStart;
-    while (pos < tagText.size() && !IsBlank(tagText[pos - 1]))
-        ++pos;
-    return pos;
 }
 
 // Removes the attribute, and the space before it when nothing but a blank or
@@ -104,51 +265,30 @@ THtmlParser::THtmlParser(TStream& source)
     m_source.SetPosition(0);
 }
 
-// The scanner's state between two blocks of the source.
-struct THtmlParser::TScanner {
-    ScanState State = ScanState::Between;
-    std::int64_t Pending = 0; // where the item being read starts
-    std::string Name;         // the first kKeptName bytes of what follows its "<"
-    std::size_t NameLength = 0;
-
-    void StartName()
-    {
-        Name.clear();
-        NameLength = 0;
-    }
-    void AppendName(const char* bytes, std::size_t count)
-    {
-        if (Name.size() < kKeptName)
-            Name.append(bytes, std::min(count, kKeptName - Name.size()));
-        NameLength += count;
-    }
-};
-
 void THtmlParser::Scan()
 {
     AddItem(Boundary(0));
 
-    TScanner scanner;
-    scanner.Name.reserve(kKeptName);
-    std::int64_t offset = 0;
+    // The scan needs the whole page: a quoted value may hide a ">" far ahead.
+    std::string copy;
+    std::string_view page;
     if (m_memory) {
-        // The whole page at once.
-        const std::string_view page = m_memory->View().substr(0, static_cast<std::size_t>(m_size));
-        ScanBlock(page.data(), page.size(), 0, scanner);
-        offset = static_cast<std::int64_t>(page.size());
+        page = m_memory->View().substr(0, static_cast<std::size_t>(m_size));
     } else {
-        std::array<char, kBlockSize> block;
+        copy.resize(static_cast<std::size_t>(m_size));
         m_source.SetPosition(0);
-        while (offset < m_size) {
-            const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(kBlockSize, m_size - offset));
-            const std::size_t count = m_source.Read(block.data(), wanted);
+        std::size_t read = 0;
+        while (read < copy.size()) {
+            const std::size_t count = m_source.Read(copy.data() + read, copy.size() - read);
             if (count == 0)
                 break;
-            ScanBlock(block.data(), count, offset, scanner);
-            offset += static_cast<std::int64_t>(count);
+            read += count;
         }
+        copy.resize(read);
+        page = copy;
     }
-    m_size = offset;
+    m_size = static_cast<std::int64_t>(page.size());
+    ScanPage(page);
 
     // Whatever follows the last item (text, an unclosed tag or comment) is
     // the text after it, up to the end boundary at the end of the page.
@@ -158,93 +298,68 @@ void THtmlParser::Scan()
     AddItem(Boundary(m_size));
 }
 
-// One block of the source, whose first byte is at offset in the page. Runs of
-// text, of comment and of tag name are skipped over whole; the states change
-// at the same bytes as they would one byte at a time.
-void THtmlParser::ScanBlock(const char* data, std::size_t count, std::int64_t offset, TScanner& scan)
+// Splits the page into items. Text runs to the next "<". A "<!" begins a
+// declaration, which ends at the next ">", and "<!-" a comment, which ends
+// at the first ">" after it. Any other "<" begins a tag (QuotedTagEnd); once
+// a tag has fallen back to the plain rule, the tags that begin in the bytes
+// its reading with quotes went over are read by the plain rule as well, so
+// that no byte is read with quotes over and over. After the opening tag of
+// an element of raw text, its content up to its closing tag is text; one
+// without a closing tag holds none.
+void THtmlParser::ScanPage(std::string_view page)
 {
-    std::size_t k = 0;
-    while (k < count) {
-        const char c = data[k];
-        const std::int64_t p = offset + static_cast<std::int64_t>(k);
-        switch (scan.State) {
-        case ScanState::Between:
-            scan.Pending = p;
-            if (c == '<') {
-                scan.StartName();
-                scan.State = ScanState::InTag;
-            } else {
-                scan.State = ScanState::InText;
-            }
-            ++k;
-            break;
-        case ScanState::InText: {
-            const void* open = std::memchr(data + k, '<', count - k);
-            if (!open) {
-                k = count;
+    TQuoteFinder quotes(page);
+    TRawTextFinder rawText(page);
+    std::size_t plainUntil = 0;
+    const std::size_t size = page.size();
+    std::size_t p = 0;
+    while (p < size) {
+        if (page[p] != '<') {
+            const std::size_t open = page.find('<', p);
+            if (open == std::string_view::npos)
                 break;
-            }
-            k = static_cast<std::size_t>(static_cast<const char*>(open) - data);
             m_items.Items(Count() - 1).Flags |= TagTextFollows;
-            scan.Pending = offset + static_cast<std::int64_t>(k);
-            scan.StartName();
-            scan.State = ScanState::InTag;
-            ++k;
-            break;
+            p = open;
         }
-        case ScanState::InTag:
-            if (c == '>') {
-                AddTag(scan.Pending, p, scan.Name);
-                scan.State = ScanState::Between;
-                ++k;
-            } else if (c == '<') {
-                // Ends the pending tag and begins the next one.
-                AddTag(scan.Pending, p, scan.Name);
-                scan.Pending = p;
-                scan.StartName();
-                ++k;
-            } else if (scan.NameLength == 0) {
-                scan.AppendName(&c, 1);
-                if (scan.NameLength >= kMaxTagName)
-                    scan.State = ScanState::InText;
-                else if (c == '!')
-                    scan.State = ScanState::InDecl;
-                ++k;
-            } else {
-                // The name runs to the next "<" or ">", or until it is too
-                // long to be a tag.
-                const std::size_t room = kMaxTagName - scan.NameLength;
-                const std::size_t stop = std::min(count, k + room);
-                const void* close = std::memchr(data + k, '>', stop - k);
-                std::size_t end = close ? static_cast<std::size_t>(static_cast<const char*>(close) - data) : stop;
-                if (const void* open = std::memchr(data + k, '<', end - k))
-                    end = static_cast<std::size_t>(static_cast<const char*>(open) - data);
-                scan.AppendName(data + k, end - k);
-                if (scan.NameLength >= kMaxTagName)
-                    scan.State = ScanState::InText;
-                k = end;
-            }
-            break;
-        case ScanState::InDecl:
-            if (c == '-' && p == scan.Pending + 2) {
-                scan.State = ScanState::InComment;
-            } else if (c == '>') {
-                AddTag(scan.Pending, p, scan.Name);
-                scan.State = ScanState::Between;
-            }
-            ++k;
-            break;
-        case ScanState::InComment: {
-            const void* close = std::memchr(data + k, '>', count - k);
-            if (!close) {
-                k = count;
+        const std::size_t start = p;
+        const std::string_view name = page.substr(start + 1, kKeptName);
+        if (start + 1 < size && page[start + 1] == '!') {
+            // A declaration, or a comment when "-" follows.
+            const std::size_t from = start + 2 < size && page[start + 2] == '-' ? start + 3 : start + 2;
+            const std::size_t close = page.find('>', from);
+            if (close == std::string_view::npos)
                 break;
-            }
-            k = static_cast<std::size_t>(static_cast<const char*>(close) - data);
-            AddTag(scan.Pending, offset + static_cast<std::int64_t>(k), scan.Name);
-            scan.State = ScanState::Between;
-            ++k;
+            AddTag(start, close, std::string(name.substr(0, 1)));
+            p = close + 1;
+            continue;
+        }
+        TTagEnd end = start < plainUntil ? PlainTagEnd(page, start) : QuotedTagEnd(page, start, quotes);
+        plainUntil = std::max(plainUntil, end.Reached);
+        switch (end.How) {
+        case TagEnd::Unfinished:
+            return;
+        case TagEnd::TooLong:
+            // The tag's bytes are text after the last item.
+            m_items.Items(Count() - 1).Flags |= TagTextFollows;
+            p = end.At;
             break;
+        case TagEnd::Shared:
+            AddTag(start, end.At, std::string(name.substr(0, end.At - start - 1)));
+            p = end.At;
+            continue;
+        case TagEnd::Closed: {
+            AddTag(start, end.At, std::string(name.substr(0, end.At - start - 1)));
+            p = end.At + 1;
+            TTag& tag = m_items.Items(Count() - 1);
+            if (tag.IsOpen() && HoldsRawText(tag.Kind)) {
+                const std::size_t close = rawText.Find(tag.Kind, p);
+                if (close != std::string_view::npos) {
+                    if (close > p)
+                        tag.Flags |= TagTextFollows;
+                    p = close;
+                }
+            }
+            continue;
         }
         }
     }
@@ -406,13 +521,28 @@ void THtmlParser::CopyTagsAndText(int first, int last, TStream& out) const
         CopySource(m_items.Items(first).Position, NextStart(last), out);
 }
 
-bool THtmlParser::GetParam(std::string_view name, int i, TTagParam& param) const
+// The bytes GetParam reads of item i: in place for a source in memory, else
+// read into copy.
+std::string_view THtmlParser::ParamText(int i, std::string& copy) const
 {
     const TTag& tag = Item(i);
     const std::int64_t count = std::min<std::int64_t>(tag.Length, kMaxParamText);
     if (m_memory)
-        return FindTagParam(MemoryView(tag.Position, count), name, param);
-    return FindTagParam(ReadSource(tag.Position, count), name, param);
+        return MemoryView(tag.Position, count);
+    copy = ReadSource(tag.Position, count);
+    return copy;
+}
+
+bool THtmlParser::GetParam(std::string_view name, int i, TTagParam& param) const
+{
+    std::string copy;
+    return FindTagParam(ParamText(i, copy), name, param);
+}
+
+void THtmlParser::ReplaceParamValue(int i, const TTagParam& param, std::string_view value, TTagEdits& edits) const
+{
+    std::string copy;
+    ReplaceTagParamValue(ParamText(i, copy), param, value, edits);
 }
 
 bool THtmlParser::GetLink(int i, TLinkParam& link) const
@@ -423,26 +553,28 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
     if (!tag.IsOpen() || tag.IsBoundary() || !CarriesLink(tag.Kind))
         return false;
 
-    GetParam("OLDREF", i, link.OldLink);
+    std::string copy;
+    const std::string_view text = ParamText(i, copy);
+    FindTagParam(text, "OLDREF", link.OldLink);
     switch (tag.Kind) {
     case TagA:
-        GetParam("HREF", i, link.Link);
+        FindTagParam(text, "HREF", link.Link);
         link.LinkType = LinkTypePage;
-        CutAtFragment(link.Link);
+        CutAtFragment(text, link.Link);
         if (!link.Link.Value.empty())
             GatherAnchorText(i, link);
         break;
     case TagBase:
     case TagArea:
-        GetParam("HREF", i, link.Link);
+        FindTagParam(text, "HREF", link.Link);
         link.LinkType = LinkTypePage;
         break;
     case TagBody:
-        GetParam("BACKGROUND", i, link.Link);
+        FindTagParam(text, "BACKGROUND", link.Link);
         link.LinkType = LinkTypeBackground;
         break;
     case TagImg:
-        GetParam("SRC", i, link.Link);
+        FindTagParam(text, "SRC", link.Link);
         link.LinkType = LinkTypeInline;
         link.IsMap = TagHolds(i, "ISMAP");
         break;
@@ -450,17 +582,17 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
         link.Description = TrimBlanks(TextAfter(i));
         break;
     case TagFrame:
-        GetParam("SRC", i, link.Link);
+        FindTagParam(text, "SRC", link.Link);
         link.LinkType = LinkTypePage;
-        CutAtFragment(link.Link);
+        CutAtFragment(text, link.Link);
         break;
     case TagForm:
-        GetParam("ACTION", i, link.Link);
+        FindTagParam(text, "ACTION", link.Link);
         link.LinkType = LinkTypePage;
         break;
     case TagInput:
         link.LinkType = LinkTypeInline;
-        return GetParam("SRC", i, link.Link);
+        return FindTagParam(text, "SRC", link.Link);
     default:
         break;
     }
@@ -512,18 +644,18 @@ void THtmlParser::WriteLinkTag(int i, TStream& out, const TLinkParam& link, std:
         // The tag already keeps its captured address.
         if (oldRef.empty())
             DeleteAttribute(text, link.OldLink, edits);
-        else
-            edits.Replace(link.OldLink.ValueStart, link.OldLink.ValueLength, oldRef);
-        if (link.Link.Found())
-            edits.Replace(link.Link.ValueStart, link.Link.ValueLength, newLink);
+        else if (oldRef != link.OldLink.Value)
+            ReplaceTagParamValue(text, link.OldLink, oldRef, edits);
+        if (link.Link.Found() && newLink != link.Link.Value)
+            ReplaceTagParamValue(text, link.Link, newLink, edits);
     } else if (!oldRef.empty() && link.Link.Found()) {
-        edits.Replace(link.Link.ValueStart, link.Link.ValueLength, newLink);
+        ReplaceTagParamValue(text, link.Link, newLink, edits);
         if (link.OldLink.Found())
             DeleteAttribute(text, link.OldLink, edits); // an OLDREF without value
         std::string attribute = " OLDREF=\"";
-        attribute += oldRef;
+        attribute += EncodeAttributeValue(oldRef, '"');
         attribute += '"';
-        edits.Insert(AttributeEnd(text, link.Link), attribute);
+        edits.Insert(TagParamEnd(text, link.Link), attribute);
     }
     WriteEdited(i, text, edits, out);
 }

@@ -24,10 +24,16 @@ namespace velbrin {
 // that does not change where tags begin and end; an anchor's IsMap reflects
 // the page as scanned.
 //
-// The scanner never rejects a page. A tag with 65534 or more bytes between its
-// "<" and ">" is text. A tag not closed before the next "<" ends with that
-// "<", which also begins the next item. A comment ends at the first ">" after
-// "<!-". Every byte of the page belongs to an item or to the text after one:
+// The scanner never rejects a page. A tag ends at the first ">" outside its
+// quoted attribute values (see FindTagParam; a quote opens a value only
+// right after "=" and blanks). A tag not closed before the next "<" outside
+// quotes ends with that "<", which also begins the next item. A tag whose
+// quote is not closed, or that reaches 65534 bytes, is read without regard
+// to quotes: it ends at its first "<" or ">", and with 65534 or more bytes
+// before that it is text. A comment ends at the first ">" after "<!-". After
+// the opening tag of SCRIPT, STYLE, TEXTAREA or TITLE everything up to the
+// matching closing tag is text; without one, the page goes on as usual.
+// Every byte of the page belongs to an item or to the text after one:
 // the text after the last tag is the text after the last content item (the
 // start boundary for a page without tags), and the end boundary sits at the
 // end of the page. So copying items 0 .. Count() - 2 with CopyTagAndText, or with
@@ -65,8 +71,13 @@ public:
     // CopyTagAndText of items first .. last in one piece.
     void CopyTagsAndText(int first, int last, TStream& out) const;
 
-    // Finds an attribute of item i (see FindTagParam).
+    // Finds an attribute of item i (see FindTagParam). The positions refer
+    // to FullTagText (its first 65535 bytes).
     bool GetParam(std::string_view name, int i, TTagParam& param) const;
+
+    // Adds to edits the replacement of the value of param, an attribute of
+    // item i, so that it reads back as value (see ReplaceTagParamValue).
+    void ReplaceParamValue(int i, const TTagParam& param, std::string_view value, TTagEdits& edits) const;
 
     // Fills link from item i. False unless the item is an opening A, BASE,
     // BODY, IMG, TITLE, AREA, FRAME, FORM or INPUT tag (an INPUT tag needs a
@@ -79,8 +90,10 @@ public:
     // Writes item i with its link value replaced by newLink and its OLDREF
     // attribute set to oldRef, which keeps the address the tag was captured
     // with; an empty oldRef removes OLDREF. A tag without OLDREF and an empty
-    // oldRef is written unchanged. A new OLDREF follows the link attribute.
-    // The whole tag is edited: nothing is cut.
+    // oldRef is written unchanged. A new OLDREF follows the link attribute,
+    // in double quotes. Both are values as read (Value): they are written so
+    // that they read back the same (ReplaceTagParamValue). The whole tag is
+    // edited: nothing is cut.
     void WriteLinkTag(int i, TStream& out, const TLinkParam& link, std::string_view newLink,
                       std::string_view oldRef) const;
     // Writes item i with the edits made (positions as GetParam reports them),
@@ -92,10 +105,8 @@ public:
     std::string TextUntilClose(int i, std::uint8_t kind) const;
 
 private:
-    struct TScanner;
-
     void Scan();
-    void ScanBlock(const char* data, std::size_t count, std::int64_t offset, TScanner& scan);
+    void ScanPage(std::string_view page);
     void AddTag(std::int64_t start, std::int64_t end, const std::string& name);
     void AddItem(const TTag& item);
     void IndexItems();
@@ -109,6 +120,7 @@ private:
     std::string_view MemoryView(std::int64_t start, std::int64_t count) const;
     bool TagHolds(int i, std::string_view text) const;
     std::string_view FullTagView(int i, std::string& copy) const;
+    std::string_view ParamText(int i, std::string& copy) const;
     void CopySource(std::int64_t start, std::int64_t end, TStream& out) const;
 
     TStream& m_source;

@@ -11,11 +11,13 @@ namespace {
 constexpr std::array<std::string_view, kTagKindCount> kTagNames = {
     "A",  "BASE", "BODY", "HTML", "IMG", "TITLE", "AREA", "FRAME", "FORM", "VELBRIN", "!",
     "DD", "DL",   "DT",   "H1",   "H2",  "H3",    "H4",   "H5",    "H6",   "INPUT",   "UNKNOWN",
+    "SCRIPT", "STYLE", "TEXTAREA", "LINK", "META", "SOURCE", "VIDEO", "AUDIO", "TRACK", "OBJECT", "EMBED",
+    "IFRAME", "PICTURE",
 };
 
 bool EndsName(char c)
 {
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+    return c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ' || c == '/';
 }
 
 // The kinds whose name begins with each byte (upper case), in table order:
@@ -29,6 +31,8 @@ constexpr TKindsByFirst MakeKindsByFirst()
 {
     TKindsByFirst table;
     for (std::size_t kind = 0; kind < kTagNames.size(); ++kind) {
+        if (kind == TagUnknown)
+            continue;
         const auto first = static_cast<unsigned char>(kTagNames[kind].front());
         table.Kinds[first][table.Count[first]++] = static_cast<std::uint8_t>(kind);
     }
@@ -38,6 +42,11 @@ constexpr TKindsByFirst MakeKindsByFirst()
 constexpr TKindsByFirst kKindsByFirst = MakeKindsByFirst();
 
 } // namespace
+
+bool HoldsRawText(std::uint8_t kind)
+{
+    return kind == TagScript || kind == TagStyle || kind == TagTextarea || kind == TagTitle;
+}
 
 std::string_view TagName(std::uint8_t kind)
 {

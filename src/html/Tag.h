@@ -29,8 +29,26 @@ enum TagKind : std::uint8_t {
     TagH6 = 19,
     TagInput = 20,
     TagUnknown = 21, // anything else
+    // Kinds added later take the numbers after UNKNOWN: kinds are stored.
+    TagScript = 22,
+    TagStyle = 23,
+    TagTextarea = 24,
+    TagLink = 25,
+    TagMeta = 26,
+    TagSource = 27,
+    TagVideo = 28,
+    TagAudio = 29,
+    TagTrack = 30,
+    TagObject = 31,
+    TagEmbed = 32,
+    TagIframe = 33,
+    TagPicture = 34,
 };
-inline constexpr int kTagKindCount = 22;
+inline constexpr int kTagKindCount = 35;
+
+// The elements whose content is raw text: after their opening tag nothing is
+// a tag or comment up to their closing tag (SCRIPT, STYLE, TEXTAREA, TITLE).
+bool HoldsRawText(std::uint8_t kind);
 
 enum TagFlag : std::uint8_t {
     TagOpen = 1,        // an opening tag; every comment too
@@ -61,8 +79,8 @@ std::string_view TagName(std::uint8_t kind);
 
 // Flags (Open or Close) and kind of a tag from what followed its "<": a
 // leading "!" makes a comment; a leading "/" a closing tag. A kind matches
-// when its name starts the text, followed by nothing or by TAB, LF, CR or a
-// space; names are compared without regard to case.
+// when its whole name starts the text, followed by nothing, a blank (TAB, LF,
+// FF, CR, space) or "/"; names are compared without regard to case.
 TTag ClassifyTag(std::string_view name);
 
 } // namespace velbrin

@@ -1,8 +1,8 @@
 #include "html/TagParam.h"
 
 #include "core/CaseFold.h"
-#include "core/ShortString.h"
-#include "core/Text.h"
+#include "html/AttributeValue.h"
+#include "html/TagEdits.h"
 
 #include <limits>
 
@@ -13,26 +13,145 @@ namespace {
 // The inside of a tag keeps its positions below 65535 once shifted by the "<".
 constexpr std::size_t kMaxInside = std::numeric_limits<std::uint16_t>::max() - 2;
 
+bool IsTagBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Blanks an unquoted value takes into its attribute after it.
 bool ExtendsAttribute(char c)
 {
     return c == ' ' || c == '\n' || c == '\r';
 }
 
-// 1-based position of the first word of inside that starts with name, or 0.
-std::size_t FindNameWord(std::string_view inside, std::string_view name)
-{
-    for (std::size_t pos = SkipBlanks(inside, 1); pos != 0; pos = SkipBlanks(inside, WordEnd(inside, pos) + 1)) {
-        if (StartsWithNoCase(inside.substr(pos - 1), name))
-            return pos;
+// One attribute in the inside of a tag (without "<" and its last byte), in
+// 0-based offsets of that inside.
+struct TRawAttribute {
+    std::size_t NameStart = 0;
+    std::size_t NameEnd = 0;
+    std::size_t ParamEnd = 0;
+    std::size_t ValueStart = 0;
+    std::size_t ValueEnd = 0;
+    char Quote = 0;
+    bool Twice = false;
+};
+
+// Reads the attributes of the inside of a tag one after the other.
+class TAttributeScanner {
+public:
+    explicit TAttributeScanner(std::string_view inside)
+        : m_inside(inside)
+    {
+        // The tag name, after the "/" of a closing tag.
+        if (!m_inside.empty() && m_inside.front() == '/')
+            ++m_pos;
+        while (m_pos < m_inside.size() && !IsTagBlank(m_inside[m_pos]) && m_inside[m_pos] != '/')
+            ++m_pos;
     }
-    return 0;
+
+    bool Next(TRawAttribute& attribute)
+    {
+        const std::size_t size = m_inside.size();
+        while (m_pos < size && (IsTagBlank(m_inside[m_pos]) || m_inside[m_pos] == '/'))
+            ++m_pos;
+        if (m_pos >= size)
+            return false;
+        attribute = TRawAttribute{};
+        attribute.NameStart = m_pos++; // a first "=" belongs to the name
+        while (m_pos < size && !IsTagBlank(m_inside[m_pos]) && m_inside[m_pos] != '/' && m_inside[m_pos] != '=')
+            ++m_pos;
+        attribute.NameEnd = m_pos;
+
+        std::size_t pos = SkipBlanks(m_pos);
+        if (pos >= size || m_inside[pos] != '=') {
+            // No value: the attribute takes the blanks after its name.
+            attribute.ValueStart = attribute.ValueEnd = attribute.ParamEnd = pos;
+            m_pos = pos;
+            return true;
+        }
+        pos = SkipBlanks(pos + 1);
+        if (pos >= size) {
+            attribute.ValueStart = attribute.ValueEnd = attribute.ParamEnd = size;
+            m_pos = size;
+            return true;
+        }
+        const char c = m_inside[pos];
+        if (c == '"' || c == '\'') {
+            attribute.Quote = c;
+            attribute.ValueStart = pos + 1;
+            const std::size_t close = m_inside.find(c, pos + 1);
+            if (close == std::string_view::npos) {
+                attribute.ValueEnd = attribute.ParamEnd = m_pos = size;
+                return true;
+            }
+            attribute.ValueEnd = close;
+            attribute.ParamEnd = m_pos = close + 1;
+            if (c == '"' && close == pos + 1)
+                MendQuotedTwice(pos, attribute);
+            return true;
+        }
+        std::size_t end = pos;
+        while (end < size && !IsTagBlank(m_inside[end]))
+            ++end;
+        attribute.ValueStart = pos;
+        attribute.ValueEnd = m_pos = end;
+        // An unquoted value takes the blanks after it, and a stray double
+        // quote after them, into its attribute.
+        while (end < size && ExtendsAttribute(m_inside[end]))
+            ++end;
+        if (end < size && m_inside[end] == '"')
+            ++end;
+        attribute.ParamEnd = end;
+        return true;
+    }
+
+private:
+    std::size_t SkipBlanks(std::size_t pos) const
+    {
+        while (pos < m_inside.size() && IsTagBlank(m_inside[pos]))
+            ++pos;
+        return pos;
+    }
+
+    // A value written in two pairs of double quotes (""x"", a mistake of old
+    // page editors) is the x between them: the empty value at open is
+    // followed at once by x, without blank, quote or "=", and by "".
+    void MendQuotedTwice(std::size_t open, TRawAttribute& attribute)
+    {
+        std::size_t end = open + 2;
+        while (end < m_inside.size() && !IsTagBlank(m_inside[end]))
+            ++end;
+        const std::string_view word = m_inside.substr(open, end - open);
+        if (word.size() < 5 || !word.ends_with("\"\""))
+            return;
+        const std::string_view body = word.substr(2, word.size() - 4);
+        if (body.find_first_of("\"'=") != std::string_view::npos)
+            return;
+        attribute.Twice = true;
+        attribute.ValueStart = open + 2;
+        attribute.ValueEnd = end - 2;
+        attribute.ParamEnd = m_pos = end;
+    }
+
+    std::string_view m_inside;
+    std::size_t m_pos = 0;
+};
+
+std::string_view Inside(std::string_view tagText)
+{
+    return tagText.substr(1, tagText.size() - 2).substr(0, kMaxInside);
 }
 
-std::size_t SkipBlanksFrom(std::string_view text, std::size_t pos)
+void Fill(std::string_view inside, const TRawAttribute& raw, TTagParam& param)
 {
-    while (pos <= text.size() && IsBlank(text[pos - 1]))
-        ++pos;
-    return pos;
+    // Offsets in the inside become 1-based positions in the tag.
+    param.ParamStart = static_cast<std::uint16_t>(raw.NameStart + 2);
+    param.ParamLength = static_cast<std::uint16_t>(raw.ParamEnd - raw.NameStart);
+    param.ValueStart = static_cast<std::uint16_t>(raw.ValueStart + 2);
+    param.ValueLength = static_cast<std::uint16_t>(raw.ValueEnd - raw.ValueStart);
+    param.Value = DecodeAttributeValue(inside.substr(raw.ValueStart, raw.ValueEnd - raw.ValueStart));
+    param.Quote = raw.Quote;
+    param.QuotedTwice = raw.Twice;
 }
 
 } // namespace
@@ -42,65 +161,68 @@ bool FindTagParam(std::string_view tagText, std::string_view name, TTagParam& pa
     param.Clear();
     if (name.empty() || tagText.size() < 2)
         return false;
-    // Positions below are 1-based in the inside of the tag (without "<" and
-    // its last byte) and shift by one at the end.
-    std::string_view inside = tagText.substr(1, tagText.size() - 2).substr(0, kMaxInside);
-    const std::size_t size = inside.size();
-
-    const std::size_t start = FindNameWord(inside, name);
-    if (start == 0)
-        return false;
-
-    std::size_t paramStart = start;
-    std::size_t paramLength = 0;
-    std::size_t valueStart = 0;
-    std::size_t valueLength = 0;
-    std::string_view value;
-
-    std::size_t pos = SkipBlanksFrom(inside, start + name.size());
-    if (pos <= size && inside[pos - 1] == '=')
-        pos = SkipBlanksFrom(inside, pos + 1);
-    if (pos > size) {
-        // No value: the attribute runs to the end of the inside, and a value
-        // would go just before the tag's last byte.
-        paramLength = size + 1 - start;
-        valueStart = size + 1;
-    } else {
-        const std::size_t end = WordEnd(inside, pos);
-        valueStart = pos;
-        valueLength = end + 1 - pos;
-        paramLength = end + 1 - start;
-        if (inside[end - 1] != '"') {
-            std::size_t next = end + 1;
-            while (next <= size && ExtendsAttribute(inside[next - 1])) {
-                ++next;
-                ++paramLength;
-            }
-            if (next <= size && inside[next - 1] == '"')
-                ++paramLength;
-        }
-        value = inside.substr(pos - 1, valueLength);
-        if (!value.empty() && value.front() == '"') {
-            param.Quoted = true;
-            value.remove_prefix(1);
-            ++valueStart;
-            // A lone quote left over is the closing one of an empty value.
-            if (value.size() > 1 && value.front() == '"') {
-                param.QuotedTwice = true;
-                value.remove_prefix(1);
-                ++valueStart;
-            }
-            value = value.substr(0, value.find('"'));
-            valueLength = value.size();
+    const std::string_view inside = Inside(tagText);
+    TAttributeScanner scanner(inside);
+    TRawAttribute raw;
+    while (scanner.Next(raw)) {
+        if (raw.NameEnd - raw.NameStart == name.size() && SameText(inside.substr(raw.NameStart, name.size()), name)) {
+            Fill(inside, raw, param);
+            return !param.Value.empty();
         }
     }
+    return false;
+}
 
-    param.ParamStart = static_cast<std::uint16_t>(paramStart + 1);
-    param.ParamLength = static_cast<std::uint16_t>(paramLength);
-    param.ValueStart = static_cast<std::uint16_t>(valueStart + 1);
-    param.ValueLength = static_cast<std::uint16_t>(valueLength);
-    param.Value.assign(value.substr(0, kShortStringMax));
-    return !param.Value.empty();
+std::vector<TTagAttribute> ReadTagAttributes(std::string_view tagText)
+{
+    std::vector<TTagAttribute> attributes;
+    if (tagText.size() < 2)
+        return attributes;
+    const std::string_view inside = Inside(tagText);
+    TAttributeScanner scanner(inside);
+    TRawAttribute raw;
+    while (scanner.Next(raw)) {
+        TTagAttribute& attribute = attributes.emplace_back();
+        attribute.Name.assign(inside.substr(raw.NameStart, raw.NameEnd - raw.NameStart));
+        Fill(inside, raw, attribute.Param);
+    }
+    return attributes;
+}
+
+std::size_t TagParamEnd(std::string_view tagText, const TTagParam& param)
+{
+    const std::size_t last = tagText.empty() ? 0 : tagText.size(); // the tag's last byte
+    std::size_t pos = param.ValueStart + param.ValueLength;
+    if (pos > last)
+        return last;
+    if (param.Quote == 0) {
+        while (pos < last && !IsTagBlank(tagText[pos - 1]))
+            ++pos;
+        return pos;
+    }
+    for (int quotes = param.QuotedTwice ? 2 : 1; quotes > 0; --quotes) {
+        while (pos < last && tagText[pos - 1] != param.Quote)
+            ++pos;
+        if (pos < last)
+            ++pos;
+    }
+    return pos;
+}
+
+void ReplaceTagParamValue(std::string_view tagText, const TTagParam& param, std::string_view value,
+                          TTagEdits& edits)
+{
+    if (param.Quote != 0 || !NeedsQuotes(value)) {
+        edits.Replace(param.ValueStart, param.ValueLength, EncodeAttributeValue(value, param.Quote));
+        return;
+    }
+    const std::size_t end = TagParamEnd(tagText, param);
+    const std::size_t rest = param.ValueStart + param.ValueLength;
+    std::string whole(value);
+    if (end > rest)
+        whole += DecodeAttributeValue(tagText.substr(rest - 1, end - rest));
+    edits.Replace(param.ValueStart, end > param.ValueStart ? end - param.ValueStart : 0,
+                  EncodeAttributeValue(whole, 0));
 }
 
 } // namespace velbrin

@@ -3,6 +3,7 @@
 #include "core/CaseFold.h"
 #include "core/Text.h"
 #include "rewrite/RewriteMarkers.h"
+#include "html/TagParam.h"
 
 #include <initializer_list>
 
@@ -10,38 +11,16 @@ namespace velbrin {
 
 namespace {
 
-bool EndsAttributeWord(char c)
-{
-    return IsBlank(c) || c == '=' || c == '/' || c == '>' || c == '<';
-}
-
-bool IsStandingWord(std::string_view text, std::size_t pos, std::string_view word)
-{
-    if (pos == 0 || !IsBlank(text[pos - 1]))
-        return false;
-    if (pos + word.size() > text.size() || !SameText(text.substr(pos, word.size()), word))
-        return false;
-    const std::size_t after = pos + word.size();
-    return after == text.size() || EndsAttributeWord(text[after]);
-}
-
-// Offsets of the standing occurrences of the words, in order; only the first
-// when first is set.
+// Offsets of the attributes named as one of the words, in order; only the
+// first when first is set.
 std::vector<std::size_t> FindStandingWords(std::string_view text, std::initializer_list<std::string_view> words,
                                            bool first)
 {
     std::vector<std::size_t> found;
-    bool quoted = false;
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-        if (text[pos] == '"') {
-            quoted = !quoted;
-            continue;
-        }
-        if (quoted)
-            continue;
+    for (const TTagAttribute& attribute : ReadTagAttributes(text)) {
         for (std::string_view word : words) {
-            if (IsStandingWord(text, pos, word)) {
-                found.push_back(pos);
+            if (SameText(attribute.Name, word)) {
+                found.push_back(attribute.Param.ParamStart - 1u);
                 if (first)
                     return found;
                 break;
@@ -74,8 +53,8 @@ std::size_t ServerMapAttributeLength(std::string_view tagText, std::size_t offse
     if (end >= tagText.size() || tagText[end] != '=')
         return end - offset;
     ++end;
-    if (end < tagText.size() && tagText[end] == '"') {
-        const std::size_t close = tagText.find('"', end + 1);
+    if (end < tagText.size() && (tagText[end] == '"' || tagText[end] == '\'')) {
+        const std::size_t close = tagText.find(tagText[end], end + 1);
         // An unclosed quote runs to the end of the tag, which must stay.
         if (close == std::string_view::npos || close + 1 >= tagText.size())
             return end - offset;
@@ -88,7 +67,8 @@ std::size_t ServerMapAttributeLength(std::string_view tagText, std::size_t offse
 
 bool HasUseMap(std::string_view tagText)
 {
-    return FindNoCase(tagText, "USEMAP=\"#") != std::string_view::npos;
+    TTagParam useMap;
+    return FindTagParam(tagText, "USEMAP", useMap) && useMap.Value.front() == '#';
 }
 
 std::string MapName(std::string_view mapFile)

@@ -14,20 +14,18 @@ namespace velbrin {
 inline constexpr std::string_view kServerMapWord = "ISMAP";
 inline constexpr std::string_view kParkedMapWord = "_SMAP";
 
-// 0-based offset in the text of a tag of the first ISMAP that stands as an
-// attribute of its own, or when there is none of the first such _SMAP; npos
-// when there is neither. Letter case is ignored. An attribute stands outside
-// double quotes, after a blank, and is followed by a blank, "=", "/", ">",
-// "<" or the end of the text: the same letters inside an address or a quoted
-// value are not it.
+// 0-based offset in the text of a tag of the first attribute named ISMAP, or
+// when there is none of the first one named _SMAP; npos when there is
+// neither. Letter case is ignored. Attributes are read as FindTagParam reads
+// them: the same letters inside an address or a quoted value are not one.
 std::size_t FindServerMapWord(std::string_view tagText);
-// Offsets of every ISMAP and _SMAP that so stands, in order.
+// Offsets of every attribute named ISMAP or _SMAP, in order.
 std::vector<std::size_t> FindServerMapWords(std::string_view tagText);
 // Length of the attribute that begins at offset with such a word: the word,
 // and when "=" follows it (ISMAP="ISMAP"), the "=" and its value.
 std::size_t ServerMapAttributeLength(std::string_view tagText, std::size_t offset);
 
-// The tag already names a client-side map: it holds USEMAP="# (case ignored).
+// The tag already names a client-side map: its USEMAP value begins with "#".
 bool HasUseMap(std::string_view tagText);
 
 // The name of the map a map file holds: the file name up to its first ".".

@@ -35,15 +35,6 @@ bool IsLinkableName(std::string_view name)
                         [](char c) { return IsBlank(c) || c == '"' || c == '<' || c == '>' || c == '#'; });
 }
 
-// The whole value of an attribute, as it stands in the whole tag: the
-// attribute's Value is cut at 255 bytes, the address kept in a page is not.
-std::string_view WholeValue(std::string_view tagText, const TTagParam& param)
-{
-    if (param.ValueLength == 0 || param.ValueStart < 1 || param.ValueStart > tagText.size())
-        return {};
-    return tagText.substr(param.ValueStart - 1u, param.ValueLength);
-}
-
 // The items RewriteTag may change: opening tags of the kinds its switch
 // rewrites (keep the two lists alike). Every other item is copied as it is.
 bool MayRewrite(const TTag& tag)
@@ -75,11 +66,11 @@ void Write(TStream& out, std::string_view bytes)
     out.WriteBuffer(bytes.data(), bytes.size());
 }
 
-// The address a tag was captured with: its OLDREF when an earlier pass set
-// one, else its link.
-std::string CapturedAddress(const TLinkParam& link, std::string_view tagText)
+// The address a tag was captured with, as read (references decoded, whole):
+// its OLDREF when an earlier pass set one, else its link.
+const std::string& CapturedAddress(const TLinkParam& link)
 {
-    return std::string(WholeValue(tagText, link.OldLink.Value.empty() ? link.Link : link.OldLink));
+    return link.OldLink.Value.empty() ? link.Link.Value : link.OldLink.Value;
 }
 
 // The address looked up in the tree: without the fragment an OLDREF may
@@ -153,7 +144,7 @@ private:
     std::string RemoveBaseAddress(const std::string& tagText) const;
     TRewrittenTag RewritePicture(const THtmlParser& parser, int i, const TLinkParam& link,
                                  const std::string& tagText) const;
-    const std::string* FindMap(const TLinkParam& link, const std::string& tagText, std::string& mapFile) const;
+    const std::string* FindMap(const TLinkParam& link, std::string& mapFile) const;
     void WriteText(int i);
     std::size_t TextStart(int i) const;
 
@@ -343,8 +334,7 @@ const TWebFile* TPageRewrite::FindTarget(const TLinkParam& link, const std::stri
 TLinkChange TPageRewrite::ChooseLink(const TLinkParam& link, const std::string& address) const
 {
     TLinkChange change;
-    // An address that OLDREF could not hold whole is left as it stands.
-    if (address.empty() || address.find('"') != std::string::npos)
+    if (address.empty())
         return change;
     change.Keep = false;
     const TWebFile* target = FindTarget(link, address);
@@ -352,10 +342,10 @@ TLinkChange TPageRewrite::ChooseLink(const TLinkParam& link, const std::string& 
         change.NewLink = target->GetFileName();
         change.OldRef = address;
     } else if (m_rewriter.m_flags.SuppressLinkFlag && GetProtocol(address) == ProtocolHttp) {
+        // A picture or background is emptied; an unquoted value gets its
+        // quotes, so that it does not read as the attribute after it.
         if (link.LinkType == LinkTypePage)
             change.NewLink = kBadLinkFileName;
-        else if (!link.Link.Quoted)
-            change.NewLink = "\"\"";
         change.OldRef = address;
     } else {
         change.NewLink = address;
@@ -366,7 +356,7 @@ TLinkChange TPageRewrite::ChooseLink(const TLinkParam& link, const std::string& 
 std::string TPageRewrite::ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link,
                                       const std::string& tagText) const
 {
-    const TLinkChange change = ChooseLink(link, CapturedAddress(link, tagText));
+    const TLinkChange change = ChooseLink(link, CapturedAddress(link));
     if (change.Keep)
         return tagText;
     TMemoryStreamEx written;
@@ -413,7 +403,7 @@ TPageRewrite::TRewrittenTag TPageRewrite::RewritePicture(const THtmlParser& pars
         rewritten.Text.replace(word, mark.size(), mark);
 
     std::string mapFile;
-    const std::string* content = (useMap || serverMap) ? FindMap(link, tagText, mapFile) : nullptr;
+    const std::string* content = (useMap || serverMap) ? FindMap(link, mapFile) : nullptr;
     if (!content)
         return rewritten;
     const std::string name = MapName(mapFile);
@@ -429,10 +419,9 @@ TPageRewrite::TRewrittenTag TPageRewrite::RewritePicture(const THtmlParser& pars
 // The content of the map file of the picture's stored file, when its map
 // entry and its map file are there; null otherwise. Raises EInOutError when
 // the map file cannot be read.
-const std::string* TPageRewrite::FindMap(const TLinkParam& link, const std::string& tagText,
-                                         std::string& mapFile) const
+const std::string* TPageRewrite::FindMap(const TLinkParam& link, std::string& mapFile) const
 {
-    const std::string address = CapturedAddress(link, tagText);
+    const std::string address = CapturedAddress(link);
     if (address.empty() || !IsValidUrl(address))
         return nullptr;
     const TWebFile* file = FindTarget(link, address);

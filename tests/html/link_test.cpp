@@ -36,10 +36,10 @@ TEST(GetLink, AnchorDescription)
     EXPECT_EQ(link.Description, "one two three");
     EXPECT_FALSE(link.IsMap);
 
-    // ALT values end at their first blank; a picture without ALT adds a blank.
+    // ALT values are whole, blanks and all; a picture without ALT adds a blank.
     HtmlPage pictures("<A HREF=x.htm>Go<IMG SRC=a.gif ALT=\"to page\">now<IMG SRC=b.gif>!</A>");
     ASSERT_TRUE(pictures.parser.GetLink(1, link));
-    EXPECT_EQ(link.Description, "Goto now !");
+    EXPECT_EQ(link.Description, "Goto page now !");
 
     // A map picture after the closing A is not the anchor's.
     HtmlPage after("<A HREF=x.htm>a</A><IMG SRC=m.gif ISMAP>");

@@ -15,7 +15,7 @@ struct Found {
     int valueStart;
     int valueLength;
     std::string value;
-    bool quoted;
+    char quote;
     bool quotedTwice;
 };
 
@@ -24,7 +24,7 @@ Found Find(std::string_view tag, std::string_view name)
     TTagParam param;
     bool result = FindTagParam(tag, name, param);
     return {result,         param.ParamStart, param.ParamLength, param.ValueStart,
-            param.ValueLength, param.Value,   param.Quoted,      param.QuotedTwice};
+            param.ValueLength, param.Value,   param.Quote,       param.QuotedTwice};
 }
 
 void ExpectFound(const Found& actual, const Found& expected, std::string_view tag)
@@ -35,7 +35,7 @@ void ExpectFound(const Found& actual, const Found& expected, std::string_view ta
     EXPECT_EQ(actual.valueStart, expected.valueStart) << tag;
     EXPECT_EQ(actual.valueLength, expected.valueLength) << tag;
     EXPECT_EQ(actual.value, expected.value) << tag;
-    EXPECT_EQ(actual.quoted, expected.quoted) << tag;
+    EXPECT_EQ(actual.quote, expected.quote) << tag;
     EXPECT_EQ(actual.quotedTwice, expected.quotedTwice) << tag;
 }
 
@@ -44,52 +44,50 @@ void ExpectFound(const Found& actual, const Found& expected, std::string_view ta
 TEST(TagParam, PositionsOfQuotedAndUnquotedValues)
 {
     const char* img = "<IMG SRC=\"a.gif\" ALT=x>";
-    ExpectFound(Find(img, "SRC"), {true, 6, 11, 11, 5, "a.gif", true, false}, img);
-    ExpectFound(Find(img, "alt"), {true, 18, 5, 22, 1, "x", false, false}, img);
+    ExpectFound(Find(img, "SRC"), {true, 6, 11, 11, 5, "a.gif", '"', false}, img);
+    ExpectFound(Find(img, "alt"), {true, 18, 5, 22, 1, "x", 0, false}, img);
 
     // An unquoted value takes the blanks after it into the attribute.
     const char* anchor = "<A HREF=x TITLE=t>";
-    ExpectFound(Find(anchor, "HREF"), {true, 4, 7, 9, 1, "x", false, false}, anchor);
+    ExpectFound(Find(anchor, "HREF"), {true, 4, 7, 9, 1, "x", 0, false}, anchor);
     // ... and one double quote after them.
     const char* quoteAfter = "<A HREF=x \"y\">";
-    ExpectFound(Find(quoteAfter, "HREF"), {true, 4, 8, 9, 1, "x", false, false}, quoteAfter);
+    ExpectFound(Find(quoteAfter, "HREF"), {true, 4, 8, 9, 1, "x", 0, false}, quoteAfter);
 
     const char* spaced = "<A HREF = \"x.htm\" >";
-    ExpectFound(Find(spaced, "HREF"), {true, 4, 14, 12, 5, "x.htm", true, false}, spaced);
+    ExpectFound(Find(spaced, "HREF"), {true, 4, 14, 12, 5, "x.htm", '"', false}, spaced);
 }
 
 TEST(TagParam, QuotesTwiceAndEmptyQuotes)
 {
     const char* twice = "<IMG SRC=\"\"a.gif\"\">";
-    ExpectFound(Find(twice, "SRC"), {true, 6, 13, 12, 5, "a.gif", true, true}, twice);
+    ExpectFound(Find(twice, "SRC"), {true, 6, 13, 12, 5, "a.gif", '"', true}, twice);
     // An empty quoted value sits between its quotes.
     const char* empty = "<IMG SRC=\"\">";
-    ExpectFound(Find(empty, "SRC"), {false, 6, 6, 11, 0, "", true, false}, empty);
-    // A value is cut at its first blank, even inside quotes.
+    ExpectFound(Find(empty, "SRC"), {false, 6, 6, 11, 0, "", '"', false}, empty);
+    // Blanks inside quotes belong to the value.
     const char* words = "<IMG ALT=\"two words\">";
-    ExpectFound(Find(words, "ALT"), {true, 6, 9, 11, 3, "two", true, false}, words);
-    // Only double quotes count.
-    EXPECT_EQ(Find("<a href='x'>", "href").value, "'x'");
+    ExpectFound(Find(words, "ALT"), {true, 6, 15, 11, 9, "two words", '"', false}, words);
 }
 
 TEST(TagParam, NameMatching)
 {
-    // A prefix test: SRC finds SRCX first, and its value starts after "SRC".
-    EXPECT_EQ(Find("<IMG SRCX=b.gif SRC=a.gif>", "SRC").value, "X=b.gif");
-    // Words inside quoted values are candidates too.
-    EXPECT_EQ(Find("<A TITLE=\"see HREF=x.htm\" HREF=y.htm>", "HREF").value, "x.htm\"");
-    // The tag name is the first candidate.
-    EXPECT_EQ(Find("<IMG SRC=x>", "IMG").value, "SRC=x");
-    ExpectFound(Find("<A NAME=x>", "HREF"), {false, 1, 0, 1, 0, "", false, false}, "no HREF");
+    // Names match whole: SRC is not SRCX.
+    EXPECT_EQ(Find("<IMG SRCX=b.gif SRC=a.gif>", "SRC").value, "a.gif");
+    // Nothing inside a quoted value is an attribute.
+    EXPECT_EQ(Find("<A TITLE=\"see HREF=x.htm\" HREF=y.htm>", "HREF").value, "y.htm");
+    // The tag name is not an attribute.
+    EXPECT_FALSE(Find("<IMG SRC=x>", "IMG").result);
+    ExpectFound(Find("<A NAME=x>", "HREF"), {false, 1, 0, 1, 0, "", 0, false}, "no HREF");
 }
 
 TEST(TagParam, MissingValueStaysInsideTheTag)
 {
     // No value: the attribute ends before the tag's last byte, where a value
     // would go.
-    ExpectFound(Find("<A HREF>", "HREF"), {false, 4, 4, 8, 0, "", false, false}, "<A HREF>");
-    ExpectFound(Find("<A HREF=>", "HREF"), {false, 4, 5, 9, 0, "", false, false}, "<A HREF=>");
-    ExpectFound(Find("<A HREF = >", "HREF"), {false, 4, 7, 11, 0, "", false, false}, "<A HREF = >");
+    ExpectFound(Find("<A HREF>", "HREF"), {false, 4, 4, 8, 0, "", 0, false}, "<A HREF>");
+    ExpectFound(Find("<A HREF=>", "HREF"), {false, 4, 5, 9, 0, "", 0, false}, "<A HREF=>");
+    ExpectFound(Find("<A HREF = >", "HREF"), {false, 4, 7, 11, 0, "", 0, false}, "<A HREF = >");
     EXPECT_FALSE(Find("", "HREF").result);
     EXPECT_FALSE(Find("<>", "HREF").result);
 }

@@ -144,7 +144,7 @@ TEST(HtmlTokenizer, ClassifiesTagNames)
     const Case cases[] = {
         {"A HREF=x", TagOpen, TagA},   {"a\thref=x", TagOpen, TagA},       {"/a ", TagClose, TagA},
         {"AREA", TagOpen, TagArea},    {"ABBR", TagOpen, TagUnknown},      {" A", TagOpen, TagUnknown},
-        {"A/", TagOpen, TagUnknown},   {"!DOCTYPE", TagOpen, TagComment},  {"/!", TagClose, TagComment},
+        {"A/", TagOpen, TagA},         {"!DOCTYPE", TagOpen, TagComment},  {"/!", TagClose, TagComment},
         {"h3\r\n", TagOpen, TagH3},    {"INPUTX", TagOpen, TagUnknown},    {"Velbrin", TagOpen, TagVelbrin},
         {"", TagOpen, TagUnknown},     {"/", TagClose, TagUnknown},        {"dd", TagOpen, TagDd},
         {"UNKNOWN", TagOpen, TagUnknown},

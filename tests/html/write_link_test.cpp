@@ -78,7 +78,8 @@ TEST(WriteLinkTag, NothingToKeep)
 TEST(WriteLinkTag, EmptiedPictureGetsItsFileLater)
 {
     const std::string address = "http://www.example.org/a.gif";
-    const std::string emptied = WriteLink("<IMG SRC=" + address + ">", 1, "\"\"", address);
+    // An unquoted value emptied gets its quotes.
+    const std::string emptied = WriteLink("<IMG SRC=" + address + ">", 1, "", address);
     EXPECT_EQ(emptied, "<IMG SRC=\"\" OLDREF=\"" + address + "\">");
     const std::string local = WriteLink(emptied, 1, "A.GIF", address);
     EXPECT_EQ(local, "<IMG SRC=\"A.GIF\" OLDREF=\"" + address + "\">");
@@ -119,9 +120,10 @@ TEST(WriteLinkTag, LongTagsKeepTheirEnd)
 
 TEST(WriteLinkTag, OverlappingAttributesStayInsideTheTag)
 {
-    // The link value runs over the OLDREF attribute: only OLDREF is edited.
+    // After "=" and a blank, OLDREF=... is the link's unquoted value, not an
+    // attribute: the value is replaced and OLDREF follows it.
     EXPECT_EQ(WriteLink("<A HREF= OLDREF=\"http://www.example.org/\">", 1, "p.htm", "http://www.example.org/q"),
-              "<A HREF= OLDREF=\"http://www.example.org/q\">");
+              "<A HREF= p.htm OLDREF=\"http://www.example.org/q\">");
 }
 
 TEST(WriteTag, EditsInOriginalPositions)

@@ -171,3 +171,32 @@ TEST(RewriteLinks, TagsThatWouldReadBackOtherwiseStayAsTheyAre)
     EXPECT_EQ(base.find("HREF"), std::string::npos) << base;
     EXPECT_EQ(web.Rewrite(base), base);
 }
+
+TEST(RewriteLinks, QuotedValuesOfEveryKindStayStable)
+{
+    RewriteWeb web;
+    const std::string spaced = "http://www.example.org/my file.html";
+    const std::string about = "http://www.example.org/about.html";
+    const std::string query = "http://www.example.org/q?a=1&b=\"2\"";
+    web.Add(spaced, StateCapturedPage, "MYFILE.HTM");
+    web.Add(about, StateCapturedPage, "ABOUT.HTM");
+    web.Add(query, StateCapturedPage, "Q.HTM");
+    const std::string captured = "<a href=\"" + spaced + "\" title=\"a > b\">1</a><a href='" + about
+                                 + "'>2</a><a href='http://www.example.org/q?a=1&amp;b=\"2\"'>3</a>";
+
+    const std::string local = web.Rewrite(captured);
+    EXPECT_EQ(local, "<a href=\"MYFILE.HTM\" OLDREF=\"" + spaced + "\" title=\"a > b\">1</a>"
+                     "<a href='ABOUT.HTM' OLDREF=\"" + about + "\">2</a>"
+                     "<a href='Q.HTM' OLDREF=\"http://www.example.org/q?a=1&b=&quot;2&quot;\">3</a>");
+    EXPECT_EQ(web.Rewrite(local), local);
+
+    // Nothing stored any more: each link gets its address back, in its own
+    // quotes, and reads as captured.
+    web.tree.FindFile(spaced)->State = StateError;
+    web.tree.FindFile(about)->State = StateError;
+    web.tree.FindFile(query)->State = StateError;
+    const std::string restored = web.Rewrite(local);
+    EXPECT_EQ(restored, "<a href=\"" + spaced + "\" title=\"a > b\">1</a><a href='" + about
+                            + "'>2</a><a href='" + query + "'>3</a>");
+    EXPECT_EQ(web.Rewrite(restored), restored);
+}
