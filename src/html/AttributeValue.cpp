@@ -1,6 +1,6 @@
 #include "html/AttributeValue.h"
 
-#include "html/Entities.h"
+#include "core/Entities.h"
 
 #include <algorithm>
 
