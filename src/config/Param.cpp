@@ -52,6 +52,8 @@ void TParam::ReadSettings()
     ProxyAdress = ini.ReadString("Options", "ProxyAdress", "");
     ProxyPort = ReadRange(ini, "Options", "ProxyPort", 80, 0, 65535);
     TryCount = ReadRange(ini, "Options", "TryCount", 3, 1, kMaxTryCount);
+    CaCertificates = ini.ReadString("Options", "CaCertificates", "");
+    IgnoreCertificateErrors = ini.ReadBool("Options", "IgnoreCertificateErrors", false);
 
     Url = ini.ReadString("Web", "Url", "http://www.");
     Path = ini.ReadString("Web", "Path", WorkPath());
@@ -95,6 +97,8 @@ void TParam::WriteSettings() const
     ini.WriteString("Options", "ProxyAdress", ProxyAdress);
     ini.WriteInteger("Options", "ProxyPort", ProxyPort);
     ini.WriteInteger("Options", "TryCount", TryCount);
+    ini.WriteString("Options", "CaCertificates", CaCertificates);
+    ini.WriteBool("Options", "IgnoreCertificateErrors", IgnoreCertificateErrors);
 
     ini.WriteString("Web", "Url", Url);
     ini.WriteString("Web", "Path", Path);
