@@ -244,7 +244,8 @@ void TRequest::Connect()
         host = m_connectHost.empty() ? GetHost(m_url) : m_connectHost;
         port = std::to_string(GetPort(m_url));
     }
-    std::int32_t handle = tls ? m_socket->GoTls(host, port, Timeout, GetHost(m_url)) : m_socket->Go(host, port, Timeout);
+    const std::int32_t handle =
+        tls ? m_socket->GoTls(host, port, Timeout, GetHost(m_url)) : m_socket->Go(host, port, Timeout);
     if (handle == 0) {
         FailLater(TRequestError::Refused, true, ssError);
         return;
