@@ -53,6 +53,8 @@ void TParam::ReadSettings()
     ProxyAdress = ini.ReadString("Options", "ProxyAdress", "");
     ProxyPort = ReadRange(ini, "Options", "ProxyPort", 80, 0, 65535);
     TryCount = ReadRange(ini, "Options", "TryCount", 3, 1, kMaxTryCount);
+    CaCertificates = ini.ReadString("Options", "CaCertificates", "");
+    IgnoreCertificateErrors = ini.ReadBool("Options", "IgnoreCertificateErrors", false);
 
     Url = ini.ReadString("Web", "Url", "http://www.");
     Path = ini.ReadString("Web", "Path", WorkPath());
@@ -96,6 +98,8 @@ void TParam::WriteSettings() const
     ini.WriteString("Options", "ProxyAdress", ProxyAdress);
     ini.WriteInteger("Options", "ProxyPort", ProxyPort);
     ini.WriteInteger("Options", "TryCount", TryCount);
+    ini.WriteString("Options", "CaCertificates", CaCertificates);
+    ini.WriteBool("Options", "IgnoreCertificateErrors", IgnoreCertificateErrors);
 
     ini.WriteString("Web", "Url", Url);
     ini.WriteString("Web", "Path", Path);

@@ -41,6 +41,12 @@ public:
     std::string ProxyAdress;
     std::int32_t ProxyPort = 0;
     std::int32_t TryCount = 0;
+    // PEM file of certificate authorities trusted for https besides the
+    // system's; empty for none. The network layer loads it (LoadTlsSettings)
+    // and reports a file it cannot use.
+    std::string CaCertificates;
+    // https: any server certificate is accepted (each error accepted is logged).
+    bool IgnoreCertificateErrors = false;
     // "Web"
     std::string Url;
     std::string Path;

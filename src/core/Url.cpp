@@ -87,7 +87,7 @@ TUrl TUrl::Create(std::string_view text, const TUrl* base)
             std::string_view digits = std::string_view(url.Host).substr(colon + 1);
             url.Port = TryParseInt(digits, port) && port >= INT32_MIN && port <= INT32_MAX
                            ? static_cast<std::int32_t>(port)
-                           : 80;
+                           : DefaultPort(url.Protocol);
             url.Host.erase(colon);
         }
     } else {
@@ -184,8 +184,8 @@ std::string GetHost(std::string_view url) { return TUrl::Create(url).Host; }
 
 std::int32_t GetPort(std::string_view url)
 {
-    std::int32_t port = TUrl::Create(url).Port;
-    return port == -1 ? 80 : port;
+    TUrl parsed = TUrl::Create(url);
+    return parsed.Port == -1 ? DefaultPort(parsed.Protocol) : parsed.Port;
 }
 
 std::string GetDirectory(std::string_view url) { return TUrl::Create(url).Directory; }

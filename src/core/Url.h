@@ -9,9 +9,28 @@
 
 namespace velbrin {
 
-// The protocol prefixes the model knows, in the order they are tried.
-inline constexpr std::array<std::string_view, 5> kProtocolPrefixes = {"http:", "ftp:", "news:", "mailto:", "file:"};
-enum Protocol : std::uint8_t { ProtocolHttp = 0, ProtocolFtp = 1, ProtocolNews = 2, ProtocolMailto = 3, ProtocolFile = 4 };
+// The protocol prefixes the model knows, in the order they are tried. The
+// index is stored in project files: a new protocol goes at the end. No prefix
+// begins another one, so the order decides nothing.
+inline constexpr std::array<std::string_view, 6> kProtocolPrefixes = {"http:",   "ftp:",  "news:",
+                                                                      "mailto:", "file:", "https:"};
+enum Protocol : std::uint8_t {
+    ProtocolHttp = 0,
+    ProtocolFtp = 1,
+    ProtocolNews = 2,
+    ProtocolMailto = 3,
+    ProtocolFile = 4,
+    ProtocolHttps = 5,
+};
+
+// The protocols a capture fetches: http and https.
+constexpr bool IsFetchableProtocol(std::uint8_t protocol)
+{
+    return protocol == ProtocolHttp || protocol == ProtocolHttps;
+}
+// The port of a protocol's addresses when none is written: 443 for https, 80
+// for every other.
+constexpr std::int32_t DefaultPort(std::uint8_t protocol) { return protocol == ProtocolHttps ? 443 : 80; }
 
 // A parsed address: protocol, host with an optional port, a directory path, a
 // last segment and a query. No "%" decoding, no fragments ("#" is an ordinary
@@ -42,15 +61,15 @@ std::string GetUrlText(const TUrl& url);
 std::string ResolveUrl(std::string_view reference, std::string_view base);
 
 std::uint8_t GetProtocol(std::string_view url);
-// The text begins with a scheme the model does not know ("https:",
-// "javascript:", "data:" ...): it would be taken for a relative path.
+// The text begins with a scheme the model does not know ("javascript:",
+// "data:" ...): it would be taken for a relative path.
 bool HasForeignScheme(std::string_view text);
 // Host contains "." and neither the directory nor the file name holds ":".
 bool IsValidUrl(std::string_view url);
 // The same test on an address parsed already.
 bool IsValidUrl(const TUrl& url);
 std::string GetHost(std::string_view url);
-// The port, 80 when none is written.
+// The port; when none is written, DefaultPort of the protocol.
 std::int32_t GetPort(std::string_view url);
 std::string GetDirectory(std::string_view url);
 std::string GetFileName(std::string_view url);

@@ -7,6 +7,9 @@
 #include "core/Text.h"
 #include "core/Url.h"
 #include "net/Base64.h"
+#include "net/SocketChannel.h"
+
+#include <QTimer>
 
 #include <array>
 #include <limits>
@@ -84,7 +87,7 @@ std::vector<std::string> HttpRequestPieces(std::string_view url, bool viaProxy, 
     TUrl parsed = TUrl::Create(url);
     std::string target = viaProxy ? std::string(url) : parsed.Directory + parsed.FileName;
     std::string host = parsed.Host;
-    if (parsed.Port != -1)
+    if (parsed.Port != -1 && !(parsed.Protocol == ProtocolHttps && parsed.Port == 443))
         host += ":" + std::to_string(parsed.Port);
 
     std::vector<std::string> pieces;
@@ -174,12 +177,19 @@ void TRequest::ClearCredentials()
     m_credentials.clear();
 }
 
+void TRequest::SetTlsSettings(const TTlsSettings& settings)
+{
+    m_socket->SetTlsSettings(settings);
+}
+
 void TRequest::Get(std::string_view url, std::string_view proxy, std::int32_t proxyPort)
 {
     if (m_busy != 0 && !AbortTransfer())
         return;
     ++m_generation;
     m_errorKind = TRequestError::None;
+    m_errorText.clear();
+    m_acceptedErrors.clear();
     m_url = ShortString(url);
     m_proxy = ShortString(proxy);
     m_proxyPort = proxyPort;
@@ -187,7 +197,7 @@ void TRequest::Get(std::string_view url, std::string_view proxy, std::int32_t pr
     Process().LastStatus = 0;
     if (!Trace(": Open " + m_url))
         return;
-    if (GetProtocol(m_url) != ProtocolHttp)
+    if (!IsFetchableProtocol(GetProtocol(m_url)))
         return;
 
     m_connectHost = ShortString(GetHost(m_url));
@@ -212,6 +222,12 @@ void TRequest::Connect()
     SaveBody = true;
     m_bodyReceived = 0;
 
+    const bool tls = GetProtocol(m_url) == ProtocolHttps;
+    if (tls && !m_proxy.empty()) {
+        m_errorText = "https through a proxy is not supported";
+        FailLater(TRequestError::TlsThroughProxy, false, ssError, GetHost(m_url) + " : " + m_errorText);
+        return;
+    }
     std::string host;
     std::string port;
     if (!m_proxy.empty()) {
@@ -228,7 +244,9 @@ void TRequest::Connect()
         host = m_connectHost.empty() ? GetHost(m_url) : m_connectHost;
         port = std::to_string(GetPort(m_url));
     }
-    if (m_socket->Go(host, port, Timeout) == 0) {
+    const std::int32_t handle =
+        tls ? m_socket->GoTls(host, port, Timeout, GetHost(m_url)) : m_socket->Go(host, port, Timeout);
+    if (handle == 0) {
         FailLater(TRequestError::Refused, true, ssError);
         return;
     }
@@ -273,6 +291,11 @@ void TRequest::ChannelConnect(const std::string& address)
     RememberHost(m_socket->Host(), address);
     if (!SetSocketState(ssConnected))
         return;
+    m_acceptedErrors = m_socket->AcceptedCertificateErrors();
+    for (const std::string& error : m_acceptedErrors) {
+        if (!Log(GetHost(m_url) + " : certificat accept\xE9 malgr\xE9 l'erreur : " + error))
+            return;
+    }
     m_bodyFile.reset();
     m_headerLength = 0;
     m_headerBuffer.Reset();
@@ -285,11 +308,19 @@ void TRequest::ChannelFail()
     // Before the connection opened, the server is out of reach; a transfer
     // that broke off or fell silent may succeed later.
     bool connected = m_busy >= 2;
-    TRequestError kind = !connected            ? TRequestError::NotFound
+    // A refused certificate stays refused: no retry either.
+    const std::string tlsError = m_socket->TlsError();
+    TRequestError kind = !tlsError.empty()      ? TRequestError::Tls
+                         : !connected           ? TRequestError::NotFound
                          : m_socket->TimedOut() ? TRequestError::TimedOut
                                                 : TRequestError::ConnectionLost;
     if (!SetSocketState(ssError))
         return;
+    if (!tlsError.empty()) {
+        m_errorText = tlsError;
+        if (!Log(GetHost(m_url) + " : erreur TLS : " + tlsError))
+            return;
+    }
     if (TraceMode() && !Log(GetHost(m_url) + " : SCX_Fail"))
         return;
     if (!Fail(kind, connected))
@@ -459,11 +490,15 @@ bool TRequest::Fail(TRequestError kind, bool retry)
 // A failure found inside Get reaches the owner from the event loop, like every
 // other result: the owner finishes handing out the link before it hears of it.
 // The request stays busy until then.
-void TRequest::FailLater(TRequestError kind, bool retry, std::uint8_t finalState)
+void TRequest::FailLater(TRequestError kind, bool retry, std::uint8_t finalState, std::string logText)
 {
     m_busy = 1;
-    QTimer::singleShot(0, m_socket.get(), [this, generation = m_generation, kind, retry, finalState] {
-        if (generation == m_generation && Fail(kind, retry))
+    QTimer::singleShot(0, m_socket.get(), [this, generation = m_generation, kind, retry, finalState, logText] {
+        if (generation != m_generation)
+            return;
+        if (!logText.empty() && !Log(logText))
+            return;
+        if (Fail(kind, retry))
             SetSocketState(finalState);
     });
 }

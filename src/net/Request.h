@@ -4,7 +4,7 @@
 #include "core/FileStream.h"
 #include "core/MemoryStream.h"
 #include "net/HttpHeader.h"
-#include "net/SocketChannel.h"
+#include "net/TlsSettings.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,6 +15,7 @@
 
 namespace velbrin {
 
+class TSCX;
 class TWebFile;
 
 // Why the last transfer failed, for an owner that needs more than the retry flag.
@@ -29,6 +30,8 @@ enum class TRequestError {
     ShortBody,      // the connection closed before the announced length arrived
     WriteFailed,    // the body file could not be created or written
     DiskFull,       // the same, because the disk is full
+    Tls,            // the TLS handshake failed or the certificate was refused (ErrorText says why)
+    TlsThroughProxy, // an https address with a proxy set: not supported
 };
 
 // The socket states shown for each request.
@@ -42,7 +45,8 @@ std::string_view SocketStateName(int state);
 // The bytes of a GET request for url, in the pieces they are sent in: the
 // request line (the whole url through a proxy, its document otherwise), the
 // Accept, User-Agent and Host lines, the Authorization line when there are
-// credentials, and the empty line.
+// credentials, and the empty line. The Host line carries a written port,
+// except 443 of an https address.
 std::vector<std::string> HttpRequestPieces(std::string_view url, bool viaProxy, std::string_view credentials);
 
 // Fetches one URL at a time with an HTTP/1.0 GET over its own socket channel,
@@ -50,6 +54,14 @@ std::vector<std::string> HttpRequestPieces(std::string_view url, bool viaProxy, 
 // parsed header (OnHeader) whether the body is wanted and where it goes
 // (BodyFileName); the body then goes straight into that file, and ends when
 // the server closes the connection.
+//
+// An https address goes over TLS (see TSCX::GoTls), with the trust of
+// SetTlsSettings; the request itself stays the same. A refused certificate or
+// a failed handshake fails the request without retry (ErrorKind Tls, the
+// reason in ErrorText and in a log line); a certificate error accepted because
+// the settings ignore them is logged, and kept in AcceptedCertificateErrors.
+// https through a proxy is not supported: such a request fails without retry
+// (ErrorKind TlsThroughProxy).
 //
 // Every event handler may call Get, Abort or destroy the request: the request
 // then drops what it was doing.
@@ -71,12 +83,15 @@ public:
 
     // Starts fetching url, through the proxy when proxy is not empty. Results
     // come only through the events, from the event loop (a trace line aside).
-    // A url of another protocol than HTTP does nothing.
+    // A url of another protocol than http or https does nothing.
     void Get(std::string_view url, std::string_view proxy, std::int32_t proxyPort);
     // Basic credentials sent with every later request of this object.
     void SetCredentials(std::string_view userName, std::string_view password);
     // Later requests go without an Authorization line.
     void ClearCredentials();
+    // How later https requests judge the server's certificate; without it,
+    // by the system's authorities alone.
+    void SetTlsSettings(const TTlsSettings& settings);
     // Stops the transfer now; a partly written body file is deleted.
     void Abort();
 
@@ -112,6 +127,12 @@ public:
     TFileStream* BodyFile() const { return m_bodyFile.get(); }
     // Why the last failure happened; None after Get.
     TRequestError ErrorKind() const { return m_errorKind; }
+    // The words of the last failure of kinds Tls and TlsThroughProxy; empty
+    // after Get.
+    const std::string& ErrorText() const { return m_errorText; }
+    // The certificate errors accepted for the current https transfer because
+    // the settings ignore them; empty after Get.
+    const std::vector<std::string>& AcceptedCertificateErrors() const { return m_acceptedErrors; }
     TSCX& Socket() { return *m_socket; }
 
     // Process-wide: the address of every host that answered, and every host
@@ -143,7 +164,7 @@ private:
     // or started or stopped a transfer: the caller must then stop at once.
     bool AbortTransfer();
     bool Fail(TRequestError kind, bool retry);
-    void FailLater(TRequestError kind, bool retry, std::uint8_t finalState);
+    void FailLater(TRequestError kind, bool retry, std::uint8_t finalState, std::string logText = {});
     bool FailWrite(const std::exception& error);
     bool SetSocketState(std::uint8_t state);
     bool Log(std::string_view text);
@@ -166,6 +187,8 @@ private:
     std::unique_ptr<TFileStream> m_bodyFile;
     std::int64_t m_bodyReceived = 0;
     TRequestError m_errorKind = TRequestError::None;
+    std::string m_errorText;
+    std::vector<std::string> m_acceptedErrors;
     std::unique_ptr<TSCX> m_socket;
 
     // Expires with the object; event handlers are watched through it.

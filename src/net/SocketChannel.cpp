@@ -5,6 +5,9 @@
 
 #include <QNetworkProxy>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QSslSocket>
 #include <QTcpSocket>
 
 #include <algorithm>
@@ -37,6 +40,24 @@ bool ParseNumericHost(const std::string& host, QHostAddress& address)
     return (IsDottedAddress(host) || colons) && address.setAddress(Latin1(host));
 }
 
+std::string ToText(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+// The system's authorities, read once: a session makes a channel per socket.
+const QList<QSslCertificate>& SystemAuthorities()
+{
+    static const QList<QSslCertificate> authorities = QSslConfiguration::systemCaCertificates();
+    return authorities;
+}
+
+bool IsTlsError(int error)
+{
+    return error == QAbstractSocket::SslHandshakeFailedError || error == QAbstractSocket::SslInternalError
+           || error == QAbstractSocket::SslInvalidUserDataError;
+}
+
 } // namespace
 
 TSCX::TSCX(QObject* parent)
@@ -67,11 +88,46 @@ bool TSCX::Fire(const Event& event, Args&&... args)
 
 std::int32_t TSCX::Go(std::string_view host, std::string_view port, std::int32_t timeoutSecs)
 {
+    return Start(host, port, timeoutSecs, false, {});
+}
+
+std::int32_t TSCX::GoTls(std::string_view host, std::string_view port, std::int32_t timeoutSecs,
+                         std::string_view peerName)
+{
+    return Start(host, port, timeoutSecs, true, peerName);
+}
+
+void TSCX::SetTlsSettings(const TTlsSettings& settings)
+{
+    m_ignoreCertificateErrors = settings.IgnoreCertificateErrors;
+    if (settings.CaCertificates.empty()) {
+        m_tlsConfiguration.reset();
+        return;
+    }
+    // Authorities given here replace the system's in a configuration: both
+    // go in.
+    QList<QSslCertificate> authorities = SystemAuthorities();
+    for (const std::string& der : settings.CaCertificates) {
+        QSslCertificate certificate(QByteArray(der.data(), static_cast<qsizetype>(der.size())), QSsl::Der);
+        if (!certificate.isNull())
+            authorities.append(certificate);
+    }
+    m_tlsConfiguration = std::make_unique<QSslConfiguration>(QSslConfiguration::defaultConfiguration());
+    m_tlsConfiguration->setCaCertificates(authorities);
+}
+
+std::int32_t TSCX::Start(std::string_view host, std::string_view port, std::int32_t timeoutSecs, bool tls,
+                         std::string_view peerName)
+{
     Release();
     m_host = ShortString(host);
     m_port = ShortString(port);
     m_timeoutSecs = timeoutSecs;
     m_timedOut = false;
+    m_tls = tls;
+    m_peerName = ShortString(peerName.empty() ? host : peerName);
+    m_tlsError.clear();
+    m_acceptedErrors.clear();
 
     std::int64_t portNumber = 0;
     if (m_host.empty() || !TryParseInt(m_port, portNumber) || portNumber < 1 || portNumber > 65535)
@@ -133,18 +189,35 @@ void TSCX::ConnectNext()
         Finish(scxFail, OnFail);
         return;
     }
-    m_socket = new QTcpSocket(this);
+    QSslSocket* tls = m_tls ? new QSslSocket(this) : nullptr;
+    m_socket = tls ? tls : new QTcpSocket(this);
     m_socket->setProxy(QNetworkProxy::NoProxy); // the request goes through its own proxy setting
-    QObject::connect(m_socket, &QTcpSocket::connected, this, [this] { SocketConnected(); });
+    if (tls) {
+        if (m_tlsConfiguration)
+            tls->setSslConfiguration(*m_tlsConfiguration);
+        // The connection counts as open once the handshake is done; until
+        // then the time-out runs again from the TCP connection.
+        QObject::connect(tls, &QSslSocket::connected, this, [this] { RestartTimer(); });
+        QObject::connect(tls, &QSslSocket::encrypted, this, [this] { SocketConnected(); });
+        QObject::connect(tls, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+            SocketSslErrors(errors);
+        });
+    } else {
+        QObject::connect(m_socket, &QTcpSocket::connected, this, [this] { SocketConnected(); });
+    }
     QObject::connect(m_socket, &QTcpSocket::readyRead, this, [this] { SocketReadyRead(); });
     QObject::connect(m_socket, &QTcpSocket::bytesWritten, this, [this] { SocketBytesWritten(); });
     QObject::connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         // The peer's close ends the connection through disconnected.
         if (error != QAbstractSocket::RemoteHostClosedError)
-            SocketFailed();
+            SocketFailed(error);
     });
     QObject::connect(m_socket, &QTcpSocket::disconnected, this, [this] { SocketDisconnected(); });
-    m_socket->connectToHost(m_addresses[m_nextAddress++], m_portNumber);
+    const QHostAddress& address = m_addresses[m_nextAddress++];
+    if (tls)
+        tls->connectToHostEncrypted(address.toString(), m_portNumber, Latin1(m_peerName));
+    else
+        m_socket->connectToHost(address, m_portNumber);
 }
 
 void TSCX::SocketConnected()
@@ -171,9 +244,39 @@ void TSCX::SocketBytesWritten()
         Fire(OnCanWrite);
 }
 
-void TSCX::SocketFailed()
+void TSCX::SocketSslErrors(const QList<QSslError>& errors)
 {
-    if (m_state == scxConnect)
+    std::vector<std::string> texts;
+    for (const QSslError& error : errors)
+        texts.push_back(ShortString(ToText(error.errorString())));
+    if (m_ignoreCertificateErrors) {
+        for (std::string& text : texts) {
+            if (std::find(m_acceptedErrors.begin(), m_acceptedErrors.end(), text) == m_acceptedErrors.end())
+                m_acceptedErrors.push_back(std::move(text));
+        }
+        static_cast<QSslSocket*>(m_socket)->ignoreSslErrors();
+        return;
+    }
+    // The socket fails the handshake next; its error then names the first
+    // fault only.
+    std::string joined;
+    for (const std::string& text : texts)
+        joined += (joined.empty() ? "" : "; ") + text;
+    m_tlsError = ShortString(joined);
+}
+
+void TSCX::TlsFailed(std::string text)
+{
+    if (m_tlsError.empty())
+        m_tlsError = ShortString(text);
+    Finish(scxFail, OnFail);
+}
+
+void TSCX::SocketFailed(int error)
+{
+    if (m_tls && m_state != scxConnect && (IsTlsError(error) || !m_tlsError.empty()))
+        TlsFailed(ToText(m_socket->errorString()));
+    else if (m_state == scxConnect)
         Finish(scxFail, OnFail);
     else
         ConnectNext(); // the next address of the host, if any
@@ -181,6 +284,11 @@ void TSCX::SocketFailed()
 
 void TSCX::SocketDisconnected()
 {
+    if (m_tls && m_state != scxConnect) {
+        // The TCP connection closed before the handshake ended.
+        TlsFailed("The server closed the connection during the TLS handshake");
+        return;
+    }
     QByteArray rest = m_socket->readAll();
     if (!rest.isEmpty() && !Fire(OnData, rest.constData(), static_cast<std::int32_t>(rest.size())))
         return;

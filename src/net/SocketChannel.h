@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/HostResolver.h"
+#include "net/TlsSettings.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -12,7 +13,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+class QSslConfiguration;
+class QSslError;
 class QTcpSocket;
 
 namespace velbrin {
@@ -30,6 +34,12 @@ enum TSCX_State { scxIdle, scxWaitDns, scxNoHost, scxOkHost, scxFail, scxConnect
 // The time-out covers name resolution and connection together, then each
 // silence of the open connection; when it runs out the connection fails.
 // Numeric addresses skip the name service.
+//
+// GoTls opens a TLS session over the connection before it counts as open: the
+// handshake is part of connecting, and OnConnect fires once it succeeded. A
+// certificate the settings do not accept, or any other failure of the
+// handshake, ends the connection with OnFail and TlsError() naming the fault;
+// the host's other addresses are not tried, as they would fail alike.
 class TSCX final : public QObject {
 public:
     using TNotifyEvent = std::function<void(TSCX& Sender)>;
@@ -45,6 +55,13 @@ public:
     // (decimal text). Returns the new connection's handle, or 0 when the order
     // is refused (empty host, port not a number from 1 to 65535).
     std::int32_t Go(std::string_view host, std::string_view port, std::int32_t timeoutSecs);
+    // The same with TLS over the connection. peerName is the server's name
+    // as the address wrote it (sent to the server, and the name its
+    // certificate must carry), while host may be an address already looked up.
+    std::int32_t GoTls(std::string_view host, std::string_view port, std::int32_t timeoutSecs,
+                       std::string_view peerName);
+    // The trust of later TLS connections; without it, the system's authorities only.
+    void SetTlsSettings(const TTlsSettings& settings);
     // Queues bytes for sending on the open connection; without one they are dropped.
     void Send(const char* bytes, std::int32_t count);
     void SendString(std::string_view text);
@@ -59,6 +76,14 @@ public:
     std::int32_t Handle() const { return m_handle; }
     // The last OnFail came from the time-out.
     bool TimedOut() const { return m_timedOut; }
+    // The last connection was ordered with GoTls.
+    bool UsesTls() const { return m_tls; }
+    // Why the last TLS handshake failed (the library's words); empty when it
+    // did not, or for a failure of another kind. Kept until the next order.
+    const std::string& TlsError() const { return m_tlsError; }
+    // The certificate errors accepted on the last connection because the
+    // settings ignore them; kept until the next order.
+    const std::vector<std::string>& AcceptedCertificateErrors() const { return m_acceptedErrors; }
 
     // Look-ups go to resolver; without one, to DefaultHostResolver().
     void SetResolver(std::shared_ptr<THostResolver> resolver) { m_resolver = std::move(resolver); }
@@ -72,12 +97,16 @@ public:
     TDataEvent OnData;
 
 private:
+    std::int32_t Start(std::string_view host, std::string_view port, std::int32_t timeoutSecs, bool tls,
+                       std::string_view peerName);
     void Resolved(const QList<QHostAddress>& addresses);
     void ConnectNext();
     void SocketConnected();
     void SocketReadyRead();
     void SocketBytesWritten();
-    void SocketFailed();
+    void SocketFailed(int error);
+    void SocketSslErrors(const QList<QSslError>& errors);
+    void TlsFailed(std::string text);
     void SocketDisconnected();
     void TimedOutNow();
     // Ends the connection with a last notification.
@@ -103,6 +132,13 @@ private:
     QList<QHostAddress> m_addresses;
     qsizetype m_nextAddress = 0;
     QTcpSocket* m_socket = nullptr; // child; released through deleteLater
+
+    bool m_tls = false;
+    std::string m_peerName;
+    std::string m_tlsError;
+    std::vector<std::string> m_acceptedErrors;
+    bool m_ignoreCertificateErrors = false;
+    std::unique_ptr<QSslConfiguration> m_tlsConfiguration; // null: the library's default
     QTimer m_timer;
 };
 

@@ -65,6 +65,8 @@ TEST_F(ParamTest, FirstStartCreatesACompleteFileReadableByItsOwnerOnly)
         EXPECT_EQ(param.ProxyAdress, "");
         EXPECT_EQ(param.ProxyPort, 80);
         EXPECT_EQ(param.TryCount, 3);
+        EXPECT_EQ(param.CaCertificates, "");
+        EXPECT_FALSE(param.IgnoreCertificateErrors);
         EXPECT_EQ(param.Url, "http://www.");
         EXPECT_EQ(param.Path, webs);
         EXPECT_TRUE(param.BrowserAuto);
@@ -84,6 +86,7 @@ TEST_F(ParamTest, FirstStartCreatesACompleteFileReadableByItsOwnerOnly)
     EXPECT_EQ(FileMode(webs + "velbrin.ini"), 0600u);
     EXPECT_EQ(Settings(),
               "[Options]\r\nMaxSockets=5\r\nTimeout=30\r\nUseProxy=0\r\nProxyAdress=\r\nProxyPort=80\r\nTryCount=3\r\n"
+              "CaCertificates=\r\nIgnoreCertificateErrors=0\r\n"
               "[Web]\r\nUrl=http://www.\r\nPath=" + webs + "\r\n"
               "[Browser]\r\nAuto=1\r\nExeName=\r\nAutoLaunch=0\r\n"
               "[Bookmark]\r\nFileName=\r\nBookmarkFolder=Local webs\r\nAutoAddBookmark=0\r\nUseBookmark=1\r\n"
@@ -110,6 +113,8 @@ TEST_F(ParamTest, EveryFieldRoundTrips)
         param.ProxyAdress = "proxy.example.org";
         param.ProxyPort = 3128;
         param.TryCount = 10;
+        param.CaCertificates = env.dir / "my authorities.pem";
+        param.IgnoreCertificateErrors = true;
         param.Url = "http://site.example/start.htm";
         param.Path = env.dir / "captures/";
         param.BrowserAuto = false;
@@ -135,6 +140,8 @@ TEST_F(ParamTest, EveryFieldRoundTrips)
     EXPECT_EQ(param.ProxyAdress, "proxy.example.org");
     EXPECT_EQ(param.ProxyPort, 3128);
     EXPECT_EQ(param.TryCount, 10);
+    EXPECT_EQ(param.CaCertificates, env.dir / "my authorities.pem");
+    EXPECT_TRUE(param.IgnoreCertificateErrors);
     EXPECT_EQ(param.Url, "http://site.example/start.htm");
     EXPECT_EQ(param.Path, env.dir / "captures/");
     EXPECT_FALSE(param.BrowserAuto);
@@ -163,6 +170,22 @@ TEST_F(ParamTest, SectionsAreWrittenInTheirOrder)
     param.WriteSettings();
     EXPECT_EQ(Sections(Settings()), (std::vector<std::string>{ "Options", "Web", "Browser", "Bookmark", "Log",
                                                                "TavoUse", "BrowserList", "default", "sommaire" }));
+}
+
+TEST_F(ParamTest, HandWrittenCertificateKeysAreReadAndRewrittenInPlace)
+{
+    WriteText(webs + "velbrin.ini", "[options]\r\nIgnoreCertificateErrors=2\r\nCaCertificates=/etc/site ca.pem\r\n"
+                                    "MaxSockets=4\r\n");
+    WriteProfileWorkPath(webs);
+    TParam param(Chooser(), NoDefault());
+    EXPECT_EQ(param.CaCertificates, "/etc/site ca.pem");
+    EXPECT_TRUE(param.IgnoreCertificateErrors);
+    param.IgnoreCertificateErrors = false;
+    param.WriteSettings();
+    const std::string text = Settings();
+    EXPECT_NE(text.find("IgnoreCertificateErrors=0\r\nCaCertificates=/etc/site ca.pem\r\nMaxSockets=4\r\n"),
+              std::string::npos)
+        << text;
 }
 
 TEST_F(ParamTest, HandWrittenSectionsAreMatchedWithoutRegardToCase)

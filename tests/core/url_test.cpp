@@ -137,14 +137,48 @@ TEST(UrlQuestions, ValidityExtensionDomainMachine)
 
 TEST(UrlQuestions, ForeignSchemes)
 {
-    EXPECT_TRUE(HasForeignScheme("https://www.example.org/"));
+    EXPECT_TRUE(HasForeignScheme("gopher://www.example.org/"));
     EXPECT_TRUE(HasForeignScheme("javascript:go()"));
     EXPECT_TRUE(HasForeignScheme("DATA:image/gif;base64,R0lG"));
     EXPECT_FALSE(HasForeignScheme("http://h.tld/"));
+    EXPECT_FALSE(HasForeignScheme("HTTPS://www.example.org/"));
+    EXPECT_TRUE(HasForeignScheme("httpsx://h.tld/"));
     EXPECT_FALSE(HasForeignScheme("MAILTO:someone"));
     EXPECT_FALSE(HasForeignScheme("files/list.htm"));
     EXPECT_FALSE(HasForeignScheme("a/b:c"));
     EXPECT_FALSE(HasForeignScheme(":x"));
+}
+
+TEST(UrlParse, HttpsIsItsOwnProtocolWithPort443)
+{
+    // "http:" does not begin "https:": the secure prefix is matched whole.
+    TUrl url = TUrl::Create("HTTPS://Srv.Site.tld/docs/a.htm?x=1");
+    EXPECT_EQ(url.Protocol, ProtocolHttps);
+    EXPECT_EQ(url.Host, "Srv.Site.tld");
+    EXPECT_EQ(url.Port, -1);
+    EXPECT_EQ(url.Directory, "/docs/");
+    EXPECT_EQ(url.FileName, "a.htm?x=1");
+    EXPECT_EQ(GetUrlText(url), "https://Srv.Site.tld/docs/a.htm?x=1");
+    EXPECT_EQ(GetPort("https://h.tld/"), 443);
+    EXPECT_EQ(GetPort("http://h.tld/"), 80);
+    // A written port stays written, even the default one.
+    EXPECT_EQ(ResolveUrl("https://h.tld:443", ""), "https://h.tld:443/");
+    EXPECT_EQ(GetPort("https://h.tld:8443/x"), 8443);
+    EXPECT_EQ(ResolveUrl("https://h.tld:zz/x", ""), "https://h.tld:443/x");
+
+    // Relative references keep the base's host and port; a reference without
+    // a prefix is protocol 0 whatever its base, as for every other protocol.
+    EXPECT_EQ(ResolveUrl("https://h.tld:8443/a/b.htm", "http://other.tld/"), "https://h.tld:8443/a/b.htm");
+    EXPECT_EQ(GetProtocol("//h.tld/x"), ProtocolHttp);
+    EXPECT_EQ(UrlToList("https://h.tld/a/b.htm"), (TStringList{"https:", "//h.tld", "/", "a/", "b.htm"}));
+
+    EXPECT_TRUE(IsFetchableProtocol(GetProtocol("https://h.tld/")));
+    EXPECT_TRUE(IsFetchableProtocol(GetProtocol("http://h.tld/")));
+    EXPECT_FALSE(IsFetchableProtocol(GetProtocol("ftp://h.tld/")));
+    EXPECT_FALSE(IsFetchableProtocol(GetProtocol("mailto:x@h.tld")));
+    // Numbers kept in project files keep their meaning.
+    EXPECT_EQ(GetProtocol("file:///x"), 4);
+    EXPECT_EQ(GetProtocol("https://h.tld/"), 5);
 }
 
 TEST(UrlQuestions, TreeKeys)

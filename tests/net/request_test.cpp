@@ -1,5 +1,6 @@
 #include "net/NetTestSupport.h"
 #include "net/Request.h"
+#include "net/SocketChannel.h"
 
 #include "core/Files.h"
 

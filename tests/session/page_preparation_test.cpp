@@ -146,12 +146,12 @@ TEST_F(PagePreparation, InvalidAddressIsLoggedAndLeftAlone)
 
 TEST_F(PagePreparation, LinksOfUnknownSchemesAreLoggedAsWritten)
 {
-    std::string out = Prepare("<A HREF=\"https://secure.site.test/a\">s</A><A HREF=\"javascript:go()\">j</A>");
-    EXPECT_EQ(out, "<A HREF=\"https://secure.site.test/a\">s</A><A HREF=\"javascript:go()\">j</A>");
+    std::string out = Prepare("<A HREF=\"gopher://secure.site.test/a\">s</A><A HREF=\"javascript:go()\">j</A>");
+    EXPECT_EQ(out, "<A HREF=\"gopher://secure.site.test/a\">s</A><A HREF=\"javascript:go()\">j</A>");
     EXPECT_TRUE(Entered().empty());
     std::vector<std::string> lines = LogLines();
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2], "https://secure.site.test/a : url non valide");
+    EXPECT_EQ(lines[lines.size() - 2], "gopher://secure.site.test/a : url non valide");
     EXPECT_EQ(lines.back(), "javascript:go() : url non valide");
 }
 

@@ -1,9 +1,13 @@
 #!/bin/sh
-# with-site.sh DOCROOT COMMAND [ARG...]
+# with-site.sh [--https] DOCROOT COMMAND [ARG...]
 #
 # Serves DOCROOT with nginx on a free loopback port, runs COMMAND with
 # SITE_PORT and SITE_URL (http://127.0.0.1:PORT/) in its environment, then
-# stops the server. Where the machine allows it, everything runs inside a
+# stops the server. With --https the same directory is also served over TLS
+# on a second free port, with a certificate for 127.0.0.1 and localhost from a
+# throw-away authority (make-test-ca.sh); COMMAND then also gets
+# SITE_HTTPS_PORT, SITE_HTTPS_URL (https://127.0.0.1:PORT/) and SITE_CA_FILE
+# (that authority's certificate, PEM). Where the machine allows it, everything runs inside a
 # private network namespace that has only the loopback interface, so nothing
 # can reach beyond 127.0.0.1. Exits with COMMAND's status.
 set -eu
@@ -17,8 +21,14 @@ if [ "${VELBRIN_IN_NETNS:-}" != 1 ] && [ "${VELBRIN_NO_NETNS:-}" != 1 ]; then
     echo "with-site: no private network namespace here; serving on the shared loopback" >&2
 fi
 
+https=0
+if [ "${1:-}" = --https ]; then
+    https=1
+    shift
+fi
 docroot=$(cd "$1" && pwd)
 shift
+here=$(cd "$(dirname "$0")" && pwd)
 
 nginx=$(command -v nginx || echo /usr/sbin/nginx)
 if [ ! -x "$nginx" ]; then
@@ -37,11 +47,31 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 mkdir -p "$work/logs" "$work/tmp"
+tls_server=
+if [ $https = 1 ]; then
+    sh "$here/make-test-ca.sh" "$work/tls"
+fi
+random_port() {
+    echo $(( 20000 + ( $(od -An -N2 -tu2 /dev/urandom | tr -d ' ') % 30000 ) ))
+}
 # nginx binds its port before it returns: try ports until one is free.
 attempt=0
 while :; do
     attempt=$((attempt + 1))
-    port=$(( 20000 + ( $(od -An -N2 -tu2 /dev/urandom | tr -d ' ') % 30000 ) ))
+    port=$(random_port)
+    if [ $https = 1 ]; then
+        https_port=$(random_port)
+        [ "$https_port" != "$port" ] || continue
+        tls_server="
+    server {
+        listen 127.0.0.1:$https_port ssl;
+        server_name localhost;
+        ssl_certificate $work/tls/server.pem;
+        ssl_certificate_key $work/tls/server.key;
+        root $docroot;
+        index index.html index.htm;
+    }"
+    fi
     cat >"$work/nginx.conf" <<CONF
 worker_processes 1;
 pid $work/nginx.pid;
@@ -63,7 +93,7 @@ http {
         server_name localhost;
         root $docroot;
         index index.html index.htm;
-    }
+    }$tls_server
 }
 CONF
     if "$nginx" -p "$work" -c "$work/nginx.conf" -e "$work/logs/error.log" 2>"$work/logs/start.log"; then
@@ -78,6 +108,12 @@ done
 SITE_PORT=$port
 SITE_URL="http://127.0.0.1:$port/"
 export SITE_PORT SITE_URL
+if [ $https = 1 ]; then
+    SITE_HTTPS_PORT=$https_port
+    SITE_HTTPS_URL="https://127.0.0.1:$https_port/"
+    SITE_CA_FILE=$work/tls/ca.pem
+    export SITE_HTTPS_PORT SITE_HTTPS_URL SITE_CA_FILE
+fi
 status=0
 "$@" || status=$?
 exit $status
