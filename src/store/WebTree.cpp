@@ -12,7 +12,7 @@ TWebNode::TWebNode(TWebNode* parent, std::size_t slot)
     : m_parent(parent)
     , m_slot(slot)
     , m_level(parent ? parent->m_level + 1 : 0)
-    , m_index(0, KeyHash{UrlKeyIgnoresCase(m_level)}, KeyEqual{UrlKeyIgnoresCase(m_level)})
+    , m_index(0, KeyHash{m_level}, KeyEqual{m_level})
 {
 }
 

@@ -3,6 +3,7 @@
 #include "core/CaseFold.h"
 #include "core/Pump.h"
 #include "core/Stream.h"
+#include "core/Url.h"
 #include "store/WebFile.h"
 
 #include <cstddef>
@@ -59,17 +60,17 @@ private:
         std::unique_ptr<TWebFile> OwnedFile;
     };
 
-    // Hash and equality of one level's keys.
+    // Hash and equality of the keys of one level of UrlToList.
     struct KeyHash {
-        bool IgnoreCase;
+        std::size_t Level;
         std::size_t operator()(std::string_view key) const
         {
-            return IgnoreCase ? NoCaseHash()(key) : std::hash<std::string_view>()(key);
+            return UrlKeyIgnoresCase(Level) ? NoCaseHash()(key) : std::hash<std::string_view>()(key);
         }
     };
     struct KeyEqual {
-        bool IgnoreCase;
-        bool operator()(std::string_view a, std::string_view b) const { return IgnoreCase ? SameText(a, b) : a == b; }
+        std::size_t Level;
+        bool operator()(std::string_view a, std::string_view b) const { return SameUrlKey(Level, a, b); }
     };
 
     TWebNode(TWebNode* parent, std::size_t slot);
