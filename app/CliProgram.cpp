@@ -168,21 +168,27 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
             return kExitUnusable;
         }
     } else if (!line.Address.empty()) {
-        if (!web->Init(line.Address, ExtractFilePath(projectFile), globalMime)) {
-            Complain("cannot create the capture directory " + ExtractFilePath(projectFile));
-            return kExitUnusable;
-        }
+        // The options file is checked before anything is created: a MIMES
+        // list that names nothing leaves no directory behind.
+        std::unique_ptr<TIniFile> options;
+        TMIMELIST webMime(globalMime);
         if (!line.OptionsFile.empty()) {
             if (!FileExists(line.OptionsFile)) {
                 Complain("no options file " + line.OptionsFile);
                 return kExitUnusable;
             }
-            TIniFile options(line.OptionsFile);
-            std::string mimes = options.ReadString("OPTIONS", "MIMES", "");
-            if (!mimes.empty())
-                web->MimeList.SetCmdLine(mimes);
-            web->Options.MergeOptions(options, "OPTIONS");
+            options = std::make_unique<TIniFile>(line.OptionsFile);
+            if (std::string error = webMime.SetCmdLine(options->ReadString("OPTIONS", "MIMES", "")); !error.empty()) {
+                Complain(line.OptionsFile + ": " + error);
+                return kExitUnusable;
+            }
         }
+        if (!web->Init(line.Address, ExtractFilePath(projectFile), webMime)) {
+            Complain("cannot create the capture directory " + ExtractFilePath(projectFile));
+            return kExitUnusable;
+        }
+        if (options)
+            web->Options.MergeOptions(*options, "OPTIONS");
         settings->Url = web->Url;
         try {
             web->SaveToFile(projectFile);

@@ -59,7 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     TMIMELIST table;
     table.SetToDefault();
-    table.SetCmdLine(bytes);
+    const std::string defaults = Saved(table);
+    // A list that names something unknown leaves the table as it was.
+    if (!table.SetCmdLine(bytes).empty() && Saved(table) != defaults)
+        std::abort();
     TMIMELIST merged;
     merged.AddMimeList(first);
     return 0;

@@ -1,6 +1,5 @@
 #include "capture/Web.h"
 
-#include "core/CaseFold.h"
 #include "core/Url.h"
 
 namespace velbrin {
@@ -33,7 +32,7 @@ bool TWEB::LinkFilter(const TWebFile& record)
             return false;
         if (Options.InternalPathLimit) {
             std::string directory = GetDirectory(url);
-            if (!StartsWithNoCase(directory, GetDirectory(Url)) && directory.find("cgi-bin") == std::string::npos) {
+            if (!IsUnderDirectory(directory, GetDirectory(Url)) && directory.find("cgi-bin") == std::string::npos) {
                 LogUrl(url, " filtr\xE9 : Niveau interne max atteint");
                 return false;
             }

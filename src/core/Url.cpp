@@ -248,6 +248,29 @@ TStringList UrlToList(std::string_view url)
     return keys;
 }
 
+bool SameUrlKey(std::size_t level, std::string_view a, std::string_view b)
+{
+    return UrlKeyIgnoresCase(level) ? SameText(a, b) : a == b;
+}
+
+bool SameAddress(std::string_view a, std::string_view b)
+{
+    const TStringList first = UrlToList(a);
+    const TStringList second = UrlToList(b);
+    if (first.size() != second.size())
+        return false;
+    for (std::size_t level = 0; level < first.size(); ++level) {
+        if (!SameUrlKey(level, first[level], second[level]))
+            return false;
+    }
+    return true;
+}
+
+bool IsUnderDirectory(std::string_view path, std::string_view directory)
+{
+    return path.starts_with(directory);
+}
+
 std::string GetShortName(std::string_view url)
 {
     TUrl parsed = TUrl::Create(url);

@@ -3,6 +3,7 @@
 #include "core/Text.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -83,6 +84,20 @@ std::string GetDomainName(std::string_view url);
 std::string GetMachineName(std::string_view url);
 // Keys of the web tree: prefix, "//host[:port]", directory segments, file name.
 TStringList UrlToList(std::string_view url);
+
+// Letter case in addresses: servers take the scheme and the host name in any
+// letter case, the path and the query as they are written. So the first keys
+// of UrlToList (the prefix and "//host[:port]") compare ignoring case, the
+// directory segments and the file name exactly. Every comparison of addresses
+// goes through these.
+inline constexpr std::size_t kUrlKeysIgnoringCase = 2;
+constexpr bool UrlKeyIgnoresCase(std::size_t level) { return level < kUrlKeysIgnoringCase; }
+bool SameUrlKey(std::size_t level, std::string_view a, std::string_view b);
+// The two addresses, parsed, name the same document.
+bool SameAddress(std::string_view a, std::string_view b);
+// A directory (or document) path lies under a directory: the path begins
+// with it, letter case included.
+bool IsUnderDirectory(std::string_view path, std::string_view directory);
 // At most 8 upper-case characters naming a new Web's directory.
 std::string GetShortName(std::string_view url);
 

@@ -19,16 +19,45 @@ struct DefaultMime {
     std::string_view type;
     std::string_view extension;
     std::uint8_t mimeClass;
+    bool capture;
 };
 
-constexpr std::array<DefaultMime, 7> kDefaultTable = {{
-    {"text/html", "htm", MimeClassHtml},
-    {"text/plain", "txt", MimeClassText},
-    {"image/gif", "gif", MimeClassImage},
-    {"image/jpeg", "jpg", MimeClassImage},
-    {"video/x-msvideo", "avi", MimeClassVideo},
-    {"audio/x-wav", "wav", MimeClassSound},
-    {"audio/x-aiff", "aif", MimeClassSound},
+// The default table. Its first seven entries are the table of the first
+// versions, unchanged and in their order; today's types follow. Extensions
+// have at most three letters, so longer usual ones are shortened:
+//   webp -> wbp, avif -> avf, woff2 -> wf2, woff -> wof, webm -> wbm.
+// Browsers tell pictures, fonts and media by their bytes, but a style sheet
+// read from a local file needs ".css". "web" is never used: it is the
+// extension of project files. Style sheets and scripts are texts (class Text):
+// "-TEXT" drops them with plain text, and "+OTHER" does not drag in the
+// archives and documents that are known but not captured.
+constexpr std::array<DefaultMime, 26> kDefaultTable = {{
+    {"text/html", "htm", MimeClassHtml, true},
+    {"text/plain", "txt", MimeClassText, true},
+    {"image/gif", "gif", MimeClassImage, true},
+    {"image/jpeg", "jpg", MimeClassImage, true},
+    {"video/x-msvideo", "avi", MimeClassVideo, true},
+    {"audio/x-wav", "wav", MimeClassSound, true},
+    {"audio/x-aiff", "aif", MimeClassSound, true},
+    {"text/css", "css", MimeClassText, true},
+    {"text/javascript", "js", MimeClassText, true},
+    {"application/javascript", "js", MimeClassText, true},
+    {"image/png", "png", MimeClassImage, true},
+    {"image/svg+xml", "svg", MimeClassImage, true},
+    {"image/webp", "wbp", MimeClassImage, true},
+    {"image/avif", "avf", MimeClassImage, true},
+    {"image/x-icon", "ico", MimeClassImage, true},
+    {"image/vnd.microsoft.icon", "ico", MimeClassImage, true},
+    {"font/woff2", "wf2", MimeClassOther, true},
+    {"font/woff", "wof", MimeClassOther, true},
+    {"font/ttf", "ttf", MimeClassOther, true},
+    {"font/otf", "otf", MimeClassOther, true},
+    {"application/pdf", "pdf", MimeClassOther, false},
+    {"application/zip", "zip", MimeClassOther, false},
+    {"video/mp4", "mp4", MimeClassVideo, false},
+    {"video/webm", "wbm", MimeClassVideo, false},
+    {"audio/mpeg", "mp3", MimeClassSound, false},
+    {"audio/ogg", "ogg", MimeClassSound, false},
 }};
 
 std::string CutExtension(std::string_view extension)
@@ -155,7 +184,7 @@ void TMIMELIST::SetToDefault()
 {
     Clear();
     for (const DefaultMime& entry : kDefaultTable)
-        AddMime(entry.type, entry.extension, kMimeClassNames[entry.mimeClass], true);
+        AddMime(entry.type, entry.extension, kMimeClassNames[entry.mimeClass], entry.capture);
 }
 
 void TMIMELIST::SetValidClass(std::uint8_t mimeClass, bool flag)
@@ -172,37 +201,60 @@ void TMIMELIST::SetValidAll(bool flag)
         item->Capture = flag;
 }
 
-void TMIMELIST::SetCmdLine(std::string_view text)
+std::string TMIMELIST::SetCmdLine(std::string_view text)
 {
+    std::vector<bool> before;
+    before.reserve(m_items.size());
+    for (const auto& item : m_items)
+        before.push_back(item->Capture);
+
     for (;;) {
         std::size_t comma = text.find(',');
-        std::string token = TrimBlanks(text.substr(0, comma));
+        const std::string written = TrimBlanks(text.substr(0, comma));
+        std::string_view token = written;
         bool flag = true;
         if (!token.empty() && (token[0] == '-' || token[0] == '+')) {
             flag = token[0] == '+';
-            token.erase(0, 1);
+            token.remove_prefix(1);
         }
-        // An empty token would otherwise pick the first entry without an
-        // extension.
-        if (!token.empty()) {
-            std::string upper = UpperCase(token);
-            auto isClass = [&](std::string_view name) { return UpperCase(name) == upper; };
-            auto named = std::find_if(kMimeClassNames.begin(), kMimeClassNames.end(), isClass);
-            if (named != kMimeClassNames.end()) {
-                SetValidClass(static_cast<std::uint8_t>(named - kMimeClassNames.begin()), flag);
-            } else if (upper == "ALL") {
-                SetValidAll(flag);
-            } else {
-                auto match = std::find_if(m_items.begin(), m_items.end(),
-                                          [&](const auto& item) { return SameText(item->Extension, token); });
-                if (match != m_items.end())
-                    (*match)->Capture = flag;
-            }
+        // Only a token with nothing at all in it (",,", a trailing comma) is
+        // no token; a sign alone names nothing.
+        if (!written.empty() && !ApplyToken(token, flag)) {
+            for (std::size_t i = 0; i < before.size(); ++i)
+                m_items[i]->Capture = before[i];
+            return "unknown MIME type in MIMES: \"" + written + "\"";
         }
         if (comma == std::string_view::npos)
             break;
         text.remove_prefix(comma + 1);
     }
+    return {};
+}
+
+bool TMIMELIST::ApplyToken(std::string_view token, bool flag)
+{
+    if (token.empty())
+        return false;
+    for (std::size_t i = 0; i < kMimeClassNames.size(); ++i) {
+        if (SameText(token, kMimeClassNames[i])) {
+            SetValidClass(static_cast<std::uint8_t>(i), flag);
+            return true;
+        }
+    }
+    if (SameText(token, "ALL")) {
+        SetValidAll(flag);
+        return true;
+    }
+    // An extension turns on every type stored under it (both script types
+    // are "js"); a full type names its own entry.
+    bool found = false;
+    for (auto& item : m_items) {
+        if (SameText(item->Extension, token) || SameText(item->MimeType, token)) {
+            item->Capture = flag;
+            found = true;
+        }
+    }
+    return found;
 }
 
 void TMIMELIST::SaveToStream(TStream& stream) const

@@ -81,16 +81,22 @@ public:
     const TMimeItem* GetMimebyIndex(int index) const;
     bool MimeExist(std::string_view mimeType) const { return GetMimeByString(mimeType) != nullptr; }
 
-    // The default table: HTML, text, GIF, JPEG, AVI, WAV and AIFF, all captured.
+    // The default table (see MimeList.cpp): HTML, text, GIF, JPEG, AVI, WAV
+    // and AIFF first, then style sheets, scripts, today's pictures and fonts,
+    // all captured, and PDF, ZIP, MP4, WebM, MP3 and Ogg, known but not
+    // captured.
     void SetToDefault();
     void SetValidClass(std::uint8_t mimeClass, bool flag);
     void SetValidAll(bool flag);
-    // Applies a MIMES list such as "-ALL,+Html,gif": tokens separated by ",",
-    // applied from left to right. A leading "-" turns capture off, a leading
-    // "+" or none turns it on; the rest names a class, ALL, or an extension
-    // (its first entry). Blanks around a token are ignored, and so are empty
-    // tokens and tokens that match nothing.
-    void SetCmdLine(std::string_view text);
+    // Applies a MIMES list such as "-ALL,+Html,gif,+pdf": tokens separated by
+    // ",", applied from left to right. A leading "-" turns capture off, a
+    // leading "+" or none turns it on; the rest names a class, ALL, an
+    // extension (every entry stored under it) or a type of the table, all
+    // ignoring case. Blanks around a token and empty tokens are ignored.
+    // Returns an empty text when every token names something; otherwise the
+    // table is left as it was and the text names the first token that names
+    // nothing, as written: unknown MIME type in MIMES: "+foo".
+    [[nodiscard]] std::string SetCmdLine(std::string_view text);
     void Clear() { m_items.clear(); }
 
     // Format word, signed 16-bit count, entries.
@@ -102,6 +108,9 @@ public:
     bool LoadFromStream(TStream& stream);
 
 private:
+    // One token without its sign; false when it names nothing.
+    bool ApplyToken(std::string_view token, bool flag);
+
     std::vector<std::unique_ptr<TMimeItem>> m_items;
 };
 

@@ -8,6 +8,14 @@
 
 namespace velbrin {
 
+TWebNode::TWebNode(TWebNode* parent, std::size_t slot)
+    : m_parent(parent)
+    , m_slot(slot)
+    , m_level(parent ? parent->m_level + 1 : 0)
+    , m_index(0, KeyHash{m_level}, KeyEqual{m_level})
+{
+}
+
 std::size_t TWebNode::Find(std::string_view key) const
 {
     auto found = m_index.find(key);

@@ -4,6 +4,7 @@
 #include "core/SystemFiles.h"
 #include "core/Pump.h"
 #include "core/Stream.h"
+#include "core/Url.h"
 #include "store/WebFile.h"
 
 #include <cstddef>
@@ -42,7 +43,9 @@ public:
     // Exactly one of the two is set for every entry.
     TWebNode* NodeAt(std::size_t i) const { return m_entries[i].Node.get(); }
     TWebFile* FileAt(std::size_t i) const { return m_entries[i].File; }
-    // Index of the entry whose key equals key ignoring case, or npos.
+    // Index of the entry whose key equals key, or npos. The keys of the
+    // scheme and host levels compare ignoring case, deeper ones exactly
+    // (UrlKeyIgnoresCase).
     std::size_t Find(std::string_view key) const;
 
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
@@ -58,27 +61,39 @@ private:
         std::unique_ptr<TWebFile> OwnedFile;
     };
 
-    TWebNode(TWebNode* parent, std::size_t slot)
-        : m_parent(parent)
-        , m_slot(slot)
-    {
-    }
+    // Hash and equality of the keys of one level of UrlToList.
+    struct KeyHash {
+        std::size_t Level;
+        std::size_t operator()(std::string_view key) const
+        {
+            return UrlKeyIgnoresCase(Level) ? NoCaseHash()(key) : std::hash<std::string_view>()(key);
+        }
+    };
+    struct KeyEqual {
+        std::size_t Level;
+        bool operator()(std::string_view a, std::string_view b) const { return SameUrlKey(Level, a, b); }
+    };
+
+    TWebNode(TWebNode* parent, std::size_t slot);
     std::size_t Append(std::string_view key);
 
     TWebNode* m_parent;
     // Index of this node's entry in m_parent.
     std::size_t m_slot;
+    // The level of this node's keys in UrlToList (0 at the root).
+    std::size_t m_level;
     // A deque keeps every entry (and the key the index points into) in place
     // while entries are appended.
     std::deque<Entry> m_entries;
-    std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual> m_index;
+    std::unordered_map<std::string_view, std::size_t, KeyHash, KeyEqual> m_index;
 };
 
 // Every address met while capturing a Web, split into the keys of UrlToList
 // (scheme, "//host[:port]", one key per directory, document name) and kept in
-// a tree labelled with them. Keys compare ignoring case (Latin-1 included);
-// within a node the first entry of a key is the only one, so look-up and
-// insertion cost one hash probe per key.
+// a tree labelled with them. The scheme and host keys compare ignoring case
+// (Latin-1 included), directory and file keys exactly, as servers compare
+// them; within a node the first entry of a key is the only one, so look-up
+// and insertion cost one hash probe per key.
 //
 // The tree is the Web's table of links: the capture engine holds pointers to
 // its files (requests, the list of links to explore) while it replaces them,

@@ -80,12 +80,17 @@ TEST_F(WebLinks, AnAddressIsEnteredOnceWhateverPageRefersToItAgain)
     ASSERT_NE(page, nullptr);
     TWebFile* other = Link("http://other.org/x.htm", start);
     page->State = StateCapturedPage;
-    EXPECT_EQ(Link("HTTP://WWW.SITE.COM/a/b/P.htm", other, LinkTypeInline, "again"), page);
+    EXPECT_EQ(Link("HTTP://WWW.SITE.COM/a/b/p.htm", other, LinkTypeInline, "again"), page);
     EXPECT_EQ(page->State, StateCapturedPage);
     EXPECT_EQ(page->WebDepth, 0);
     EXPECT_EQ(page->LinkDepth, 1);
     EXPECT_EQ(page->GetDescription(), "first");
     EXPECT_EQ(web->GetLinkCount(), 3);
+    // A path in other letters is another document for the server.
+    TWebFile* upper = Link("http://www.site.com/a/b/P.htm", other, LinkTypeInline);
+    ASSERT_NE(upper, nullptr);
+    EXPECT_NE(upper, page);
+    EXPECT_EQ(web->GetLinkCount(), 4);
 }
 
 TEST_F(WebLinks, DepthsFollowPageLinksAndDomainChanges)
@@ -183,12 +188,15 @@ TEST_F(WebLinks, InternalPageLinksObeyTheLinkDepthWithoutALogLine)
 
 TEST_F(WebLinks, InternalPageLinksStayUnderTheStartDirectoryButForCgiBin)
 {
-    EXPECT_EQ(Link("http://www.site.com/A/B/c/p.htm", start)->State, StateToExplore);
+    EXPECT_EQ(Link("http://WWW.Site.com/a/b/c/p.htm", start)->State, StateToExplore);
+    // The directory in other letters is another directory for the server.
+    EXPECT_EQ(Link("http://www.site.com/A/B/c/upper.htm", start)->State, StateFiltered);
     EXPECT_EQ(Link("http://www.site.com/a/p.htm", start)->State, StateFiltered);
     EXPECT_EQ(Link("http://www.site.com/cgi-bin/q", start)->State, StateToExplore);
     EXPECT_EQ(Link("http://www.site.com/x/CGI-BIN/r", start)->State, StateFiltered);
     EXPECT_EQ(Link("http://www.site.com/img/p.gif", start, LinkTypeInline)->State, StateToExplore);
-    EXPECT_EQ(Entries(), "<br>http://www.site.com/a/p.htm filtr\xE9 : Niveau interne max atteint\r\n"
+    EXPECT_EQ(Entries(), "<br>http://www.site.com/A/B/c/upper.htm filtr\xE9 : Niveau interne max atteint\r\n"
+                         "<br>http://www.site.com/a/p.htm filtr\xE9 : Niveau interne max atteint\r\n"
                          "<br>http://www.site.com/x/CGI-BIN/r filtr\xE9 : Niveau interne max atteint\r\n");
 
     web->Options.InternalPathLimit = false;

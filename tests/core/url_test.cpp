@@ -189,6 +189,20 @@ TEST(UrlQuestions, TreeKeys)
     EXPECT_EQ(UrlToList("http://h/"), (TStringList{"http:", "//h", "/", ""}));
 }
 
+TEST(UrlQuestions, LetterCaseCountsInPathsAndQueriesOnly)
+{
+    EXPECT_TRUE(SameAddress("HTTP://Host.Example/a", "http://host.example/a"));
+    EXPECT_TRUE(SameAddress("http://H.example:81/x/../A/b?Q", "http://h.EXAMPLE:81/A/b?Q"));
+    EXPECT_FALSE(SameAddress("http://h.example/a/b/x.html", "http://h.example/A/B/x.html"));
+    EXPECT_FALSE(SameAddress("http://h.example/x.html?id=A", "http://h.example/x.html?id=a"));
+    EXPECT_FALSE(SameAddress("http://h.example/a", "http://h.example:81/a"));
+    EXPECT_FALSE(SameAddress("http://h.example/a/", "http://h.example/a"));
+
+    EXPECT_TRUE(IsUnderDirectory("/Docs/api/", "/Docs/"));
+    EXPECT_FALSE(IsUnderDirectory("/docs/api/", "/Docs/"));
+    EXPECT_FALSE(IsUnderDirectory("/", "/Docs/"));
+}
+
 TEST(UrlQuestions, ShortNames)
 {
     EXPECT_EQ(GetShortName("http://srv.site.tld/"), "SITE");

@@ -35,9 +35,11 @@ TEST(RewriteLinks, StoredTargetsLeadToTheirFiles)
               "<FORM ACTION=\"PAGE.HTM\" OLDREF=\"" + kPage + "\" METHOD=get>");
     EXPECT_EQ(web.Rewrite("<INPUT TYPE=image SRC=\"" + kPicture + "\">"),
               "<INPUT TYPE=image SRC=\"PIC.GIF\" OLDREF=\"" + kPicture + "\">");
-    // Looking up the address ignores the case of its letters.
-    EXPECT_EQ(web.Rewrite("<a href=\"HTTP://WWW.EXAMPLE.ORG/PAGE.HTM\">"),
-              "<a href=\"PAGE.HTM\" OLDREF=\"HTTP://WWW.EXAMPLE.ORG/PAGE.HTM\">");
+    // Looking up the address ignores the letter case of the scheme and the
+    // host, not that of the path.
+    EXPECT_EQ(web.Rewrite("<a href=\"HTTP://WWW.EXAMPLE.ORG/page.htm\">"),
+              "<a href=\"PAGE.HTM\" OLDREF=\"HTTP://WWW.EXAMPLE.ORG/page.htm\">");
+    EXPECT_EQ(web.Rewrite("<a href=\"http://www.example.org/PAGE.HTM\">"), "<a href=\"http://www.example.org/PAGE.HTM\">");
 }
 
 TEST(RewriteLinks, LaterPassesStartFromTheCapturedAddress)

@@ -70,15 +70,28 @@ TEST(MimeList, DefaultTable)
     TMIMELIST table;
     table.AddMime("x/y", "xyz", "Other", false);
     table.SetToDefault();
-    EXPECT_EQ(Rows(table), (std::vector<std::string>{"text/html htm Html on", "text/plain txt Text on",
-                                                     "image/gif gif Image on", "image/jpeg jpg Image on",
-                                                     "video/x-msvideo avi Video on", "audio/x-wav wav Sound on",
-                                                     "audio/x-aiff aif Sound on"}));
+    EXPECT_EQ(Rows(table), (std::vector<std::string>{
+                               // The table of the first versions, first and unchanged.
+                               "text/html htm Html on", "text/plain txt Text on", "image/gif gif Image on",
+                               "image/jpeg jpg Image on", "video/x-msvideo avi Video on", "audio/x-wav wav Sound on",
+                               "audio/x-aiff aif Sound on",
+                               // Today's types.
+                               "text/css css Text on", "text/javascript js Text on",
+                               "application/javascript js Text on", "image/png png Image on",
+                               "image/svg+xml svg Image on", "image/webp wbp Image on", "image/avif avf Image on",
+                               "image/x-icon ico Image on", "image/vnd.microsoft.icon ico Image on",
+                               "font/woff2 wf2 Other on", "font/woff wof Other on", "font/ttf ttf Other on",
+                               "font/otf otf Other on", "application/pdf pdf Other off",
+                               "application/zip zip Other off", "video/mp4 mp4 Video off", "video/webm wbm Video off",
+                               "audio/mpeg mp3 Sound off", "audio/ogg ogg Sound off"}));
+    // Types are told apart by their full name; each is there once.
+    for (int i = 0; const TMimeItem* item = table.GetMimebyIndex(i); ++i)
+        EXPECT_EQ(table.GetMimeByString(item->MimeType), item) << item->MimeType;
     ASSERT_NE(table.GetMimeByString("TEXT/HTML"), nullptr);
     EXPECT_EQ(table.GetMimeByString("TEXT/HTML")->MimeType, "text/html");
-    EXPECT_TRUE(table.MimeExist("Image/GIF"));
-    EXPECT_FALSE(table.MimeExist("image/png"));
-    EXPECT_EQ(table.GetMimebyIndex(7), nullptr);
+    EXPECT_TRUE(table.MimeExist("Image/PNG"));
+    EXPECT_FALSE(table.MimeExist("image/png; charset=x")) << "the header parser leaves parameters out";
+    EXPECT_EQ(table.GetMimebyIndex(26), nullptr);
     EXPECT_EQ(table.GetMimebyIndex(-1), nullptr);
 }
 
@@ -89,12 +102,12 @@ TEST(MimeList, AddMimeUpdatesInPlaceOrAppends)
     TMimeItem* updated = table.AddMime("AUDIO/X-AIFF", "aiff", "sound", false);
     EXPECT_EQ(updated, table.GetMimebyIndex(6));
     table.AddMime("TEXT/Plain", "txt", "Sound", true);
-    table.AddMime("Application/PDF", "pdf", "Document", true);
-    EXPECT_EQ(table.Count(), 8u);
+    table.AddMime("Application/X-Tar", "tar", "Document", true);
+    EXPECT_EQ(table.Count(), 27u);
     EXPECT_EQ(table.GetMimebyIndex(1)->MimeType, "text/plain") << "keeps its place and spelling";
     EXPECT_EQ(table.GetMimebyIndex(1)->MimeClass, MimeClassSound);
     EXPECT_EQ(Rows(table)[6], "audio/x-aiff aif Sound off");
-    EXPECT_EQ(Rows(table)[7], "Application/PDF pdf Other on");
+    EXPECT_EQ(Rows(table)[26], "Application/X-Tar tar Other on");
 }
 
 TEST(MimeList, MergingAddsUnknownTypesWithCaptureOff)
@@ -102,15 +115,15 @@ TEST(MimeList, MergingAddsUnknownTypesWithCaptureOff)
     TMIMELIST global;
     global.SetToDefault();
     TMIMELIST web(global);
-    web.AddMime("image/png", "png", "Image", true);
+    web.AddMime("image/bmp", "bmp", "Image", true);
     web.AddMime("text/html", "html", "Text", false);
-    web.AddMime("application/zip", "zip", "Other", true);
+    web.AddMime("application/x-tar", "tar", "Other", true);
 
     EXPECT_EQ(global.AddMimeList(web), 2);
-    EXPECT_EQ(global.Count(), 9u);
+    EXPECT_EQ(global.Count(), 28u);
     EXPECT_EQ(Rows(global)[0], "text/html htm Html on") << "known types stay as they were";
-    EXPECT_EQ(Rows(global)[7], "image/png png Image off");
-    EXPECT_EQ(Rows(global)[8], "application/zip zip Other off");
+    EXPECT_EQ(Rows(global)[26], "image/bmp bmp Image off");
+    EXPECT_EQ(Rows(global)[27], "application/x-tar tar Other off");
     EXPECT_EQ(global.AddMimeList(web), 0);
 }
 
@@ -118,23 +131,42 @@ TEST(MimeList, MimesListsApplyFromLeftToRight)
 {
     TMIMELIST table;
     table.SetToDefault();
-    table.SetCmdLine("-ALL,+IMAGE");
-    EXPECT_EQ(CapturedExtensions(table), (std::vector<std::string>{"gif", "jpg"}));
+    EXPECT_EQ(table.SetCmdLine("-ALL,+IMAGE"), "");
+    EXPECT_EQ(CapturedExtensions(table),
+              (std::vector<std::string>{"gif", "jpg", "png", "svg", "wbp", "avf", "ico", "ico"}));
 
     table.SetToDefault();
-    table.SetCmdLine("-htm");
+    EXPECT_EQ(table.SetCmdLine("-htm"), "");
     EXPECT_FALSE(table.GetMimeByString("text/html")->Capture);
-    EXPECT_EQ(CapturedExtensions(table).size(), 6u);
+    EXPECT_EQ(CapturedExtensions(table).size(), 19u);
 
-    table.SetCmdLine("-all,html,+GIF");
+    EXPECT_EQ(table.SetCmdLine("-all,html,+GIF"), "");
     EXPECT_EQ(CapturedExtensions(table), (std::vector<std::string>{"htm", "gif"}));
 
-    // Blanks around tokens, empty tokens and unknown names change nothing else.
+    // An extension turns on every type stored under it; a full type name its
+    // own entry; a type known but not captured can be turned on.
+    EXPECT_EQ(table.SetCmdLine("-ALL, +js ,+Image/X-Icon,,+pdf,"), "");
+    EXPECT_EQ(CapturedExtensions(table), (std::vector<std::string>{"js", "js", "ico", "pdf"}));
+    EXPECT_EQ(table.SetCmdLine(" -Sound , , +video "), "");
+    EXPECT_EQ(CapturedExtensions(table), (std::vector<std::string>{"avi", "js", "js", "ico", "pdf", "mp4", "wbm"}));
+    EXPECT_EQ(table.SetCmdLine(""), "");
+    EXPECT_EQ(CapturedExtensions(table).size(), 7u);
+}
+
+TEST(MimeList, MimesTokenThatNamesNothingIsRefusedAndChangesNothing)
+{
+    TMIMELIST table;
+    table.SetToDefault();
+    // An entry without extension is not named by an empty token either.
     table.AddMime("application/x-unknown", "", "Other", false);
-    table.SetCmdLine(" -Sound , , +video ,nothing,,-");
-    EXPECT_EQ(CapturedExtensions(table), (std::vector<std::string>{"htm", "gif", "avi"}));
-    table.SetCmdLine("");
-    EXPECT_FALSE(table.GetMimeByString("application/x-unknown")->Capture);
+    const auto before = Rows(table);
+
+    EXPECT_EQ(table.SetCmdLine("-ALL,+HTML, +foo ,+nothing"), "unknown MIME type in MIMES: \"+foo\"");
+    EXPECT_EQ(Rows(table), before) << "the tokens before the unknown one are undone";
+    EXPECT_EQ(table.SetCmdLine("css,webp"), "unknown MIME type in MIMES: \"webp\"");
+    EXPECT_EQ(table.SetCmdLine("-ALL,-"), "unknown MIME type in MIMES: \"-\"");
+    EXPECT_EQ(table.SetCmdLine("image/"), "unknown MIME type in MIMES: \"image/\"");
+    EXPECT_EQ(Rows(table), before);
 }
 
 TEST(MimeListStream, WritesFormatOneAndReadsItBack)
@@ -194,12 +226,26 @@ TEST(MimeDefFile, MissingFileIsCreatedWithTheDefaults)
     std::string error;
     EXPECT_EQ(LoadMimeDef(table, dir.Path(), &error), MimeDefStatus::Created);
     EXPECT_EQ(error, "");
-    EXPECT_EQ(table.Count(), 7u);
+    EXPECT_EQ(table.Count(), 26u);
     EXPECT_EQ(ReadWholeFile(dir.Path() + "mime.def"), Saved(table));
 
     TMIMELIST again;
     EXPECT_EQ(LoadMimeDef(again, dir.Path()), MimeDefStatus::Loaded);
     EXPECT_EQ(Rows(again), Rows(table));
+}
+
+TEST(MimeDefFile, ExistingFileIsTheUsersTable)
+{
+    // A table written by the first versions (their seven defaults) stays as
+    // it is: the types added to the defaults since are not merged in.
+    test::TempDir dir;
+    std::string old = std::string("\x01\x00\x02\x00", 4) + Str("text/html") + Str("htm") + std::string("\x00\x01", 2) +
+                      Str("image/gif") + Str("gif") + std::string("\x02\x00", 2);
+    WriteWholeFile(dir.Path() + "mime.def", old);
+    TMIMELIST table;
+    EXPECT_EQ(LoadMimeDef(table, dir.Path()), MimeDefStatus::Loaded);
+    EXPECT_EQ(Rows(table), (std::vector<std::string>{"text/html htm Html on", "image/gif gif Image off"}));
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "mime.def"), old);
 }
 
 TEST(MimeDefFile, DamagedFileIsKeptAndDefaultsAreUsed)
@@ -210,7 +256,7 @@ TEST(MimeDefFile, DamagedFileIsKeptAndDefaultsAreUsed)
     std::string error;
     EXPECT_EQ(LoadMimeDef(table, dir.Path(), &error), MimeDefStatus::DefaultsUsed);
     EXPECT_NE(error.find("damaged"), std::string::npos);
-    EXPECT_EQ(table.Count(), 7u);
+    EXPECT_EQ(table.Count(), 26u);
     EXPECT_EQ(ReadWholeFile(dir.Path() + "mime.def").size(), 14u) << "the damaged file is left for the user";
 }
 
@@ -221,7 +267,7 @@ TEST(MimeDefFile, UnwritableDirectoryIsReported)
     std::string error;
     EXPECT_EQ(LoadMimeDef(table, dir.Path() + "missing/", &error), MimeDefStatus::DefaultsUsed);
     EXPECT_NE(error.find("mime.def"), std::string::npos) << error;
-    EXPECT_EQ(table.Count(), 7u);
+    EXPECT_EQ(table.Count(), 26u);
     EXPECT_THROW(SaveMimeDef(table, dir.Path() + "missing"), EInOutError);
 }
 
@@ -237,9 +283,9 @@ TEST(MimeDefFile, MergeWritesOnlyWhenSomethingWasAdded)
     EXPECT_EQ(MergeMimeDef(global, web, dir.Path()), 0);
     EXPECT_FALSE(FileExists(path)) << "nothing new, nothing written";
 
-    web.AddMime("image/png", "png", "Image", true);
+    web.AddMime("image/bmp", "bmp", "Image", true);
     EXPECT_EQ(MergeMimeDef(global, web, dir.Path()), 1);
     TMIMELIST reread;
     ASSERT_EQ(LoadMimeDef(reread, dir.Path()), MimeDefStatus::Loaded);
-    EXPECT_EQ(Rows(reread).back(), "image/png png Image off");
+    EXPECT_EQ(Rows(reread).back(), "image/bmp bmp Image off");
 }

@@ -83,16 +83,44 @@ TEST(LocalName, RefusesNamesLeadingOutOfTheDirectory)
     EXPECT_FALSE(IsSafeLocalName(std::string_view("a\0b", 3)));
 }
 
-TEST(WebTreeLookUp, IgnoresCaseOfEveryKey)
+TEST(WebTreeLookUp, SchemeAndHostIgnoreCaseThePathDoesNot)
 {
     TWebTree tree;
-    TWebFile* file = Add(tree, "http://www.Host.com/Docs/Caf\xE9/Page.HTM");
+    TWebFile* file = Add(tree, "http://www.Host.com/Docs/Caf\xE9/Page.HTM?Q=A");
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(tree.FindFile("HTTP://WWW.HOST.COM/docs/CAF\xC9/page.htm"), file);
-    EXPECT_EQ(tree.FindFile("http://www.host.com/docs/caf\xE9/page.htm"), file);
+    EXPECT_EQ(tree.FindFile("HTTP://WWW.HOST.COM/Docs/Caf\xE9/Page.HTM?Q=A"), file);
     // The keys are those of the parsed address.
-    EXPECT_EQ(tree.FindFile("http://www.host.com/docs/x/../caf\xE9/./page.htm"), file);
-    EXPECT_EQ(tree.GetFileUrl(*file), "http://www.Host.com/Docs/Caf\xE9/Page.HTM");
+    EXPECT_EQ(tree.FindFile("http://www.host.com/Docs/x/../Caf\xE9/./Page.HTM?Q=A"), file);
+    // Servers tell paths and queries apart by their letter case.
+    EXPECT_EQ(tree.FindFile("http://www.host.com/docs/Caf\xE9/Page.HTM?Q=A"), nullptr);
+    EXPECT_EQ(tree.FindFile("http://www.host.com/Docs/CAF\xC9/Page.HTM?Q=A"), nullptr);
+    EXPECT_EQ(tree.FindFile("http://www.host.com/Docs/Caf\xE9/page.htm?Q=A"), nullptr);
+    EXPECT_EQ(tree.FindFile("http://www.host.com/Docs/Caf\xE9/Page.HTM?q=a"), nullptr);
+    EXPECT_EQ(tree.GetFileUrl(*file), "http://www.Host.com/Docs/Caf\xE9/Page.HTM?Q=A");
+}
+
+TEST(WebTreeInsert, PathsThatDifferInCaseAreTwoRecordsHostsOne)
+{
+    TWebTree tree;
+    TWebFile* lower = Add(tree, "http://h.example/a/b/x.html", "X.htm");
+    TWebFile* upper = Add(tree, "http://h.example/A/B/c/upper.html", "UPPER.htm");
+    ASSERT_NE(lower, nullptr);
+    ASSERT_NE(upper, nullptr);
+    EXPECT_EQ(tree.FindFile("http://h.example/A/B/c/upper.html"), upper);
+    EXPECT_EQ(tree.FindFile("http://h.example/a/b/c/upper.html"), nullptr);
+    EXPECT_EQ(tree.GetFileUrl(*upper), "http://h.example/A/B/c/upper.html") << "requested as the page wrote it";
+
+    // One host whatever its spelling: the second address replaces the first.
+    TWebFile* first = Add(tree, "HTTP://Host.Example/a", "ONE");
+    std::unique_ptr<TWebFile> file = std::make_unique<TWebFile>(), replaced;
+    ASSERT_TRUE(tree.AddFile("http://host.example/a", file, replaced));
+    EXPECT_EQ(replaced.get(), first);
+    EXPECT_EQ(tree.Count(), 3);
+    EXPECT_EQ(tree.Root().EntryCount(), 1u);
+    EXPECT_EQ(tree.Root().NodeAt(0)->EntryCount(), 2u);
+    EXPECT_EQ(Walk(tree), (std::vector<std::string>{"http://h.example/a/b/x.html=X.htm",
+                                                    "http://h.example/A/B/c/upper.html=UPPER.htm",
+                                                    "http://Host.Example/a="}));
 }
 
 TEST(WebTreeLookUp, MissesAreNone)
@@ -136,7 +164,7 @@ TEST(WebTreeInsert, ReplacingKeepsThePlaceAndHandsTheOldFileBack)
     second->SetFileName("A2");
     TWebFile* secondRaw = second.get();
     std::unique_ptr<TWebFile> replaced;
-    ASSERT_TRUE(tree.AddFile("HTTP://H.COM/A.HTM", second, replaced));
+    ASSERT_TRUE(tree.AddFile("HTTP://H.COM/a.htm", second, replaced));
     EXPECT_EQ(replaced.get(), first) << "the displaced file is not freed";
     EXPECT_EQ(first->Parent(), nullptr);
     EXPECT_EQ(tree.GetFileUrl(*first), "");
@@ -151,7 +179,7 @@ TEST(WebTreeInsert, ReplacingAFileByItselfChangesNothing)
     TWebTree tree;
     TWebFile* file = Add(tree, "http://h.com/a.htm", "A");
     std::unique_ptr<TWebFile> replaced;
-    EXPECT_TRUE(tree.AddFile("http://h.com/A.htm", *file, replaced));
+    EXPECT_TRUE(tree.AddFile("http://H.com/a.htm", *file, replaced));
     EXPECT_EQ(replaced, nullptr);
     EXPECT_EQ(tree.FindFile("http://h.com/a.htm"), file);
     EXPECT_EQ(file->Parent(), tree.Root().NodeAt(0)->NodeAt(0)->NodeAt(0));
@@ -274,7 +302,7 @@ TEST(WebTreeWalk, InsertionOrderWithDirectoriesWhereTheyFirstAppeared)
     Add(tree, "http://h.com/d/a.htm", "2");
     Add(tree, "http://g.com/", "3");
     Add(tree, "http://h.com/b.htm", "4");
-    Add(tree, "http://h.com/D/c.htm", "5");
+    Add(tree, "http://H.com/d/c.htm", "5");
     Add(tree, "ftp://h.com/f", "6");
     EXPECT_EQ(Walk(tree), (std::vector<std::string>{"http://h.com/z.htm=1", "http://h.com/d/a.htm=2",
                                                     "http://h.com/d/c.htm=5", "http://h.com/b.htm=4",
