@@ -1,0 +1,170 @@
+#!/bin/sh
+# real_sites_test.sh VELBRIN_CLI SOURCE_DIR
+#
+# Captures two real documentation sites that Debian packages install, served
+# by nginx on a loopback port: the whole Python 3.11 documentation
+# (python3.11-doc) and the Exim specification (exim4-doc-html). Then reads
+# each copy the way a browser would (tests/support/check-capture.py): every
+# local reference must name a file of the copy, and no reference may lead back
+# to the server (the program's own index pages are reported, not judged).
+# Captures the Exim specification a second time into another working
+# directory: both copies must hold the same bytes. Exits 77 (skipped)
+# without nginx, python3 or the documentation packages.
+set -eu
+
+cli=$1
+src=$2
+
+python_docs=/usr/share/doc/python3.11/html
+exim_docs=
+
+if [ -z "${E2E_TMP:-}" ]; then
+    if ! command -v nginx >/dev/null 2>&1 && [ ! -x /usr/sbin/nginx ]; then
+        echo "SKIP: nginx is not installed"
+        exit 77
+    fi
+    if ! command -v python3 >/dev/null 2>&1; then
+        echo "SKIP: python3 is not installed"
+        exit 77
+    fi
+    if [ ! -f "$python_docs/index.html" ]; then
+        echo "SKIP: python3.11-doc is not installed"
+        exit 77
+    fi
+    exim_docs=$(dpkg -L exim4-doc-html 2>/dev/null | grep '/spec_html$' | head -n 1 || true)
+    if [ -z "$exim_docs" ] || [ ! -f "$exim_docs/index.html" ]; then
+        echo "SKIP: exim4-doc-html is not installed"
+        exit 77
+    fi
+    tmp=$(mktemp -d)
+    trap 'rm -rf "$tmp"' EXIT
+    # One document root for both sites; nginx follows the links.
+    mkdir -p "$tmp/root"
+    ln -s "$python_docs" "$tmp/root/python"
+    ln -s "$exim_docs" "$tmp/root/exim"
+    # nginx's workers run as another user.
+    chmod -R a+rX "$tmp"
+    status=0
+    E2E_TMP=$tmp "$src/tests/support/with-site.sh" "$tmp/root" sh "$0" "$@" || status=$?
+    exit $status
+fi
+
+# From here on nginx serves both sites under $SITE_URL.
+LC_ALL=C
+export LC_ALL
+tmp=$E2E_TMP
+HOME=$tmp/home
+XDG_CONFIG_HOME=$tmp/home/.config
+export HOME XDG_CONFIG_HOME
+mkdir -p "$HOME"
+server=127.0.0.1:$SITE_PORT
+checker="$src/tests/support/check-capture.py"
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# capture NAME ADDRESS WORKPATH: captures ADDRESS into a new Web; prints its
+# capture directory (empty when the capture failed).
+capture() {
+    status=0
+    "$cli" "$2" --workpath "$3" "$tmp/options.ini" >"$tmp/$1.out" 2>"$tmp/$1.err" || status=$?
+    if [ $status -ne 0 ]; then
+        echo "FAIL: capture of $2: exit status $status" >&2
+        sed 's/^/  | /' "$tmp/$1.out" "$tmp/$1.err" >&2
+        return
+    fi
+    sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/$1.out"
+}
+
+# --- The checker itself, on a copy whose faults are known -------------------
+# Sixteen broken local references, one of each kind a browser follows, and
+# two mentions of the server outside the footer and the OLD* attributes.
+known=$tmp/known
+mkdir -p "$known"
+printf 'x' >"$known/bg.png"
+printf 'x' >"$known/pic.png"
+cat >"$known/Style.css" <<EOF
+/*OLDREF=http://$server/s.css*/ @import url("gone2.css");
+p { background: url(pic.png) }
+EOF
+cat >"$known/page.htm" <<EOF
+<html><head><link rel=stylesheet href="Style.css"><script src="gone.js"></script>
+<style>@import "missing.css"; body { background: url('bg.png') }</style></head>
+<body background="bg.png" style="background: url(nothere.png)">
+<a href="#top">top</a> <a href="page.htm#x">self</a> <a href="mailto:a@example.invalid">mail</a>
+<a href="javascript:void(0)">script</a> <a href="http://elsewhere.example.invalid/">out</a>
+<img src="pic.PNG" srcset="pic.png 1x, big.png 2x">
+<video src="v.mp4" poster="poster.png"></video><audio src="a.ogg"></audio><track src="t.vtt">
+<embed src="e.swf"><object data="o.swf"></object><iframe src="f.htm"></iframe><source src="s.webm">
+<map><area href="../up.htm"></map><meta http-equiv="refresh" content="0; url=gone.htm">
+<a href="http://$server/x.html" OLDREF="http://$server/y.html">server</a>
+<script>var u = "https://$server/z";</script>
+</body></html>
+<!--VELBRIN=ON-->  <p><hr>Captured by Velbrin from  <A HREF=http://$server/page.html>http://$server/page.html</a> : 01/02/03  <hr> <!--VELBRIN=OFF--> 
+EOF
+status=0
+python3 "$checker" "$known" --server "$server" >"$tmp/known.out" || status=$?
+[ $status -eq 1 ] || fail "the checker ends with status $status on a faulty copy"
+grep -q "^  broken local references: 16\$" "$tmp/known.out" || fail "the checker misses broken references"
+grep -q "^  server references: 2 (1 outside links)\$" "$tmp/known.out" || fail "the checker misses server references"
+if [ $failures -eq 0 ]; then
+    echo "checker: finds the faults of a copy made for it"
+else
+    sed 's/^/  | /' "$tmp/known.out"
+fi
+cp -R "$known" "$tmp/known2"
+sed 's|: 01/02/03  |: 12/31/99  |' "$known/page.htm" >"$tmp/known2/page.htm"
+python3 "$checker" --compare "$known" "$tmp/known2" >/dev/null || fail "the footer's date makes two copies differ"
+printf 'y' >"$tmp/known2/bg.png"
+python3 "$checker" --compare "$known" "$tmp/known2" >/dev/null && fail "a changed picture leaves two copies the same"
+
+# Everything the sites hold, whatever its type; no limits but the site's
+# own directory.
+cat >"$tmp/options.ini" <<EOF
+[OPTIONS]
+MIMES=+ALL
+InternalLinkDepth=100
+EOF
+
+# --- The Python documentation ----------------------------------------------
+python_dir=$(capture python "${SITE_URL}python/" "$tmp/work-python")
+if [ -n "$python_dir" ]; then
+    sed -n 's/^Session: /python: /p' "$tmp/python.out"
+    pages=$(ls "$python_dir" | grep -c '\.html*$' || true)
+    # About 530 pages, the program's own pages aside.
+    [ "$pages" -ge 500 ] || fail "the Python copy holds only $pages pages"
+    python3 "$checker" "$python_dir" --server "$server" || fail "the Python copy does not read offline"
+else
+    fail "the Python documentation was not captured"
+fi
+
+# --- The Exim specification ------------------------------------------------
+# Its index style sheet names pictures four directories up, out of the site
+# (its web site's layout): they are missing on the server too.
+exim_dir=$(capture exim "${SITE_URL}exim/" "$tmp/work-exim")
+if [ -n "$exim_dir" ]; then
+    sed -n 's/^Session: /exim: /p' "$tmp/exim.out"
+    pages=$(ls "$exim_dir" | grep -c '\.html*$' || true)
+    [ "$pages" -ge 70 ] || fail "the Exim copy holds only $pages pages"
+    python3 "$checker" "$exim_dir" --server "$server" --ignore '/static/doc/' ||
+        fail "the Exim copy does not read offline"
+    # A second capture from the same start, into a working directory of its
+    # own: the copy does not depend on the order the answers came in.
+    again_dir=$(capture exim-again "${SITE_URL}exim/" "$tmp/work-exim-again")
+    if [ -n "$again_dir" ]; then
+        python3 "$checker" --compare "$exim_dir" "$again_dir" || fail "two captures of the Exim specification differ"
+    else
+        fail "the Exim specification was not captured again"
+    fi
+else
+    fail "the Exim specification was not captured"
+fi
+
+if [ $failures -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "all checks passed"
