@@ -11,6 +11,7 @@
 #include "capture/SessionRun.h"
 #include "capture/Web.h"
 #include "config/Param.h"
+#include "net/TlsSettings.h"
 #include "config/ProgramDir.h"
 #include "config/WorkPath.h"
 #include "core/Errors.h"
@@ -97,10 +98,8 @@ void PrintSummary(const TWEB& web)
 std::string AddressProblem(const std::string& address)
 {
     std::string lower = LowerCase(address);
-    if (lower.starts_with("https:"))
-        return "only http:// addresses can be captured (HTTP/1.0, without TLS): " + address;
-    if (!lower.starts_with("http://"))
-        return "a start address begins with http:// : " + address;
+    if (!lower.starts_with("http://") && !lower.starts_with("https://"))
+        return "a start address begins with http:// or https:// : " + address;
     if (GetHost(address).empty())
         return "the address names no host: " + address;
     return {};
@@ -144,6 +143,14 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
     } catch (const EVelbrinError& e) {
         Complain(e.what());
         return kExitUnusable;
+    }
+    {
+        TTlsSettings tls;
+        if (std::string error = LoadTlsSettings(settings->CaCertificates, settings->IgnoreCertificateErrors, tls);
+            !error.empty()) {
+            Complain(error);
+            return kExitUnusable;
+        }
     }
 
     TMIMELIST globalMime;

@@ -3,8 +3,12 @@
 #include "core/FileStream.h"
 #include "core/Files.h"
 #include "core/MemoryStream.h"
+#include "core/CaseFold.h"
 #include "core/Url.h"
+#include "html/CssRewriter.h"
 #include "html/HtmlParser.h"
+#include "html/ReferenceTable.h"
+#include "html/TagReferences.h"
 #include "rewrite/RewriteFooter.h"
 #include "store/LocalName.h"
 
@@ -48,6 +52,47 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
             parser.CopyTagsAndText(copyFrom, before - 1, out);
         copyFrom = -1;
     };
+    // Offers an address found in the page to the Web (made absolute
+    // already, unless its scheme is one the capture does not know).
+    auto offer = [&](TLinkParam& found) {
+        if (AcceptLink(found, validator)) {
+            TLinkItem candidate;
+            candidate.LinkType = found.LinkType;
+            candidate.Url = found.Link.Value;
+            candidate.Description = found.Description;
+            web.NewLink(candidate, &record);
+        }
+    };
+    // The addresses of a tag beyond its own link, and of STYLE blocks:
+    // resolved against the base, and offered once the tag is written.
+    std::vector<std::pair<std::string, TReferenceKind>> others;
+    const TAddressMap absoluteOther = [&](std::string_view address, TReferenceKind kind) -> std::optional<std::string> {
+        if (StartsWithNoCase(address, "data:") || address.starts_with('#'))
+            return std::nullopt;
+        if (HasForeignScheme(address)) {
+            others.emplace_back(std::string(address), kind);
+            return std::nullopt;
+        }
+        std::string absolute = base.empty() ? ResolveUrl(address, base)
+                                            : GetUrlText(TUrl::Create(address, &parsedBase));
+        const TUrl parsed = TUrl::Create(absolute);
+        others.emplace_back(absolute, kind);
+        if (IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol))
+            return absolute;
+        return std::nullopt;
+    };
+    auto offerOthers = [&](std::uint8_t tagKind) {
+        for (auto& [address, kind] : others) {
+            TLinkParam found;
+            found.TagKind = tagKind;
+            found.Kind = kind;
+            found.LinkType = LinkTypeOf(kind);
+            found.Link.Value = std::move(address);
+            offer(found);
+        }
+        others.clear();
+    };
+
     for (int i = 0; i <= parser.Count() - 2; ++i) {
         const TTag& item = parser.Item(i);
         if (item.Flags & TagBoundary) {
@@ -59,8 +104,15 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         const bool open = (item.Flags & TagOpen) != 0;
         if (open && link.TagKind == TagTitle)
             title = link.Description;
+        const bool styleBlock = open && item.Kind == TagStyle;
+        std::string tagText;
+        bool hasOthers = false;
+        if (open && (CarriesReferences(item.Kind) || item.Length > 12)) {
+            tagText = parser.FullTagText(i);
+            hasOthers = MayHoldOtherReferences(tagText, item.Kind);
+        }
 
-        if (link.Link.Value.empty()) {
+        if (link.Link.Value.empty() && !hasOthers && !styleBlock) {
             if (open && item.Kind == TagHtml) {
                 copyRun(i);
                 parser.CopyTag(i, out);
@@ -75,36 +127,54 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         }
         copyRun(i);
 
-        // ResolveUrl(link.Link.Value, base), with the base parsed already.
-        const std::string absolute = base.empty() ? ResolveUrl(link.Link.Value, base)
-                                                  : GetUrlText(TUrl::Create(link.Link.Value, &parsedBase));
-        const TUrl parsed = TUrl::Create(absolute);
+        std::string absolute;
         TTagEdits edits;
-        if (IsValidUrl(parsed) && parsed.Protocol == ProtocolHttp)
-            parser.ReplaceParamValue(i, link.Link, absolute, edits);
-        TTagParam lowsrc;
-        if (link.TagKind == TagImg && parser.GetParam("LOWSRC", i, lowsrc))
-            edits.Delete(lowsrc.ParamStart, lowsrc.ParamLength);
-        parser.WriteTag(i, out, edits);
-        parser.CopyTextAfter(i, out);
+        if (!link.Link.Value.empty()) {
+            // ResolveUrl(link.Link.Value, base), with the base parsed already.
+            absolute = base.empty() ? ResolveUrl(link.Link.Value, base)
+                                    : GetUrlText(TUrl::Create(link.Link.Value, &parsedBase));
+            const TUrl parsed = TUrl::Create(absolute);
+            if (IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol))
+                parser.ReplaceParamValue(i, link.Link, absolute, edits);
+            TTagParam lowsrc;
+            if (link.TagKind == TagImg && parser.GetParam("LOWSRC", i, lowsrc))
+                edits.Delete(lowsrc.ParamStart, lowsrc.ParamLength);
+        }
+        if (hasOthers) {
+            TMemoryStreamEx written;
+            parser.WriteTag(i, written, edits);
+            const std::string own = written.ToString();
+            // A BASE tag's own address is the base of its other references.
+            const std::string rewritten = RewriteOtherReferences(own, item.Kind, absoluteOther, TCapturedValues::Replace);
+            WriteText(out, rewritten);
+        } else {
+            parser.WriteTag(i, out, edits);
+        }
+        if (styleBlock) {
+            TMemoryStreamEx text;
+            parser.CopyTextAfter(i, text);
+            const TCssNewValue toAbsolute = [&](const TReference& reference) {
+                return absoluteOther(reference.Address, reference.Kind);
+            };
+            WriteText(out, ReplaceCssAddresses(text.ToString(), toAbsolute));
+        } else {
+            parser.CopyTextAfter(i, out);
+        }
 
-        if (item.Kind == TagBase) {
-            base = absolute;
-            parsedBase = TUrl::Create(base);
+        if (!link.Link.Value.empty()) {
+            if (item.Kind == TagBase) {
+                base = absolute;
+                parsedBase = TUrl::Create(base);
+            }
+            // A link of a scheme the capture does not know ("javascript:")
+            // is judged, and logged, as the page wrote it.
+            if (!HasForeignScheme(link.Link.Value))
+                link.Link.Value = absolute;
+            offer(link);
+            if (link.IsMap)
+                record.SetIsmap(true);
         }
-        // A link of a scheme the capture does not know ("https:",
-        // "javascript:") is judged, and logged, as the page wrote it.
-        if (!HasForeignScheme(link.Link.Value))
-            link.Link.Value = absolute;
-        if (AcceptLink(link, validator)) {
-            TLinkItem candidate;
-            candidate.LinkType = link.LinkType;
-            candidate.Url = link.Link.Value;
-            candidate.Description = link.Description;
-            web.NewLink(candidate, &record);
-        }
-        if (link.IsMap)
-            record.SetIsmap(true);
+        offerOthers(item.Kind);
     }
     copyRun(parser.Count() - 1);
     if (web.Options.RealLinkFlag)
@@ -129,6 +199,61 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
     }
     if (!title.empty())
         record.SetDescription(title);
+    return true;
+}
+
+bool TWEB::SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkFilter& validator)
+{
+    if (!IsSafeLocalName(record.GetFileName()))
+        return false;
+    const std::string file = Path + record.GetFileName();
+    if (!FileExists(file))
+        return false;
+    std::string css;
+    try {
+        css = ReadWholeFile(file);
+    } catch (const EVelbrinError&) {
+        return false;
+    }
+    const TUrl base = TUrl::Create(sheetUrl);
+    std::vector<TLinkParam> found;
+    const std::string prepared = ReplaceCssAddresses(css, [&](const TReference& reference) -> std::optional<std::string> {
+        const std::string_view address = reference.Address;
+        if (StartsWithNoCase(address, "data:") || address.starts_with('#'))
+            return std::nullopt;
+        TLinkParam link;
+        link.Kind = reference.Kind;
+        link.LinkType = LinkTypeOf(reference.Kind);
+        if (HasForeignScheme(address)) {
+            link.Link.Value = address;
+            found.push_back(std::move(link));
+            return std::nullopt;
+        }
+        std::string absolute = GetUrlText(TUrl::Create(address, &base));
+        const TUrl parsed = TUrl::Create(absolute);
+        link.Link.Value = absolute;
+        found.push_back(std::move(link));
+        if (IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol))
+            return absolute;
+        return std::nullopt;
+    });
+    if (prepared != css) {
+        try {
+            TAtomicFileStream target(file, 0644, TFlush::Cached);
+            target.WriteBuffer(prepared.data(), prepared.size());
+            target.Commit();
+        } catch (const EVelbrinError&) {
+            return false;
+        }
+    }
+    for (const TLinkParam& link : found) {
+        if (AcceptLink(link, validator)) {
+            TLinkItem candidate;
+            candidate.LinkType = link.LinkType;
+            candidate.Url = link.Link.Value;
+            NewLink(candidate, &record);
+        }
+    }
     return true;
 }
 

@@ -64,11 +64,11 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
 
     TSommaireIndex index(web.Describe(), params, readSize);
 
-    // The sites: the host entries under the protocol level of the tree.
+    // The sites: the host entries under every protocol of the tree.
     std::vector<TSite> sites;
     const TWebNode& root = web.Tree.Root();
-    if (root.EntryCount() > 0) {
-        if (const TWebNode* protocol = root.NodeAt(0)) {
+    for (std::size_t p = 0; p < root.EntryCount() && !view.Cancelled(); ++p) {
+        if (const TWebNode* protocol = root.NodeAt(p)) {
             for (std::size_t i = 0; i < protocol->EntryCount() && !view.Cancelled(); ++i) {
                 if (const TWebNode* host = protocol->NodeAt(i))
                     sites.push_back({protocol->Key(i), host});
@@ -173,6 +173,16 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
                                 total += GetFileSize(path) - before;
                             view.ShowProgress(++done, pages);
                             LetEventsThrough(pump);
+                        }
+                    } else if (file.State == StateCapturedFile && IsStyleSheetType(file.GetMimeType())) {
+                        const std::string path = web.Path + file.GetFileName();
+                        if (IsSafeLocalName(file.GetFileName()) && FileExists(path)) {
+                            const std::int64_t before = GetFileSize(path);
+                            TRewriteResult result = rewriter.RewriteStyleSheetFile(file.GetFileName());
+                            if (!result.Done())
+                                LogProblem(web, file.GetFileName() + " : " + result.Message);
+                            if (web.MimeList.GetMimeByString(file.GetMimeType()))
+                                total += GetFileSize(path) - before;
                         }
                     }
                     index.OfferFile(file);

@@ -8,6 +8,7 @@
 #include "core/Files.h"
 #include "core/Url.h"
 #include "net/Request.h"
+#include "net/TlsSettings.h"
 
 #include <QTimer>
 
@@ -48,9 +49,16 @@ TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump 
     , m_view(view)
     , m_pump(std::move(pump))
 {
+    // The program checks the certificate file before a capture starts; a
+    // file that went bad since then leaves the system's authorities.
+    TTlsSettings tls;
+    if (std::string error = LoadTlsSettings(settings.CaCertificates, settings.IgnoreCertificateErrors, tls);
+        !error.empty())
+        m_web.LogUrl(error, "");
     int sockets = std::clamp(settings.MaxSockets, 1, kMaxSocketCount);
     for (int i = 1; i <= sockets; ++i) {
         auto request = std::make_unique<TRequest>(i);
+        request->SetTlsSettings(tls);
         request->Timeout = settings.Timeout > 0 ? settings.Timeout : TRequest::kDefaultTimeout;
         // The request's lines carry host names taken from the pages.
         request->OnLog = [this](TRequest&, const std::string& line) { m_web.LogUrl(line, ""); };
@@ -198,7 +206,7 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
     // entered: it would be requested from the wrong server. The log names it
     // as the server wrote it: resolving an address of an unknown protocol
     // ("https:") against the request's would only make it unrecognisable.
-    if (!IsValidUrl(target) || GetProtocol(target) != ProtocolHttp) {
+    if (!IsValidUrl(target) || !IsFetchableProtocol(GetProtocol(target))) {
         m_web.LogUrl(location, " : url non valide");
         record.State = StateFiltered;
         m_web.CountFiltered();
@@ -267,6 +275,8 @@ void TCapture::OnComplete(TRequest& request)
     bool written = request.SaveBody && FileExists(file);
     if (mime->MimeClass == MimeClassHtml && written)
         m_web.SetHtmlLinks(*record, request.Url(), [this](const TLinkParam& link) { return LinkValidator(link); });
+    else if (written && IsStyleSheetType(mime->MimeType))
+        m_web.SetCssLinks(*record, request.Url(), [this](const TLinkParam& link) { return LinkValidator(link); });
 
     std::int64_t size = written ? GetFileSize(file) : request.Header().ContentLength;
     const TOPTIONS& options = m_web.Options;
@@ -399,7 +409,7 @@ bool TCapture::LinkValidator(const TLinkParam& link)
         m_web.LogUrl(url, " : url non valide");
         return false;
     }
-    if (parsed.Protocol != ProtocolHttp)
+    if (!IsFetchableProtocol(parsed.Protocol))
         return false;
     if (link.TagKind == TagA && link.IsMap)
         return false;

@@ -194,6 +194,10 @@ public:
     // replaced as a whole: when it cannot be written it stays as it was
     // stored, and false is returned.
     bool SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkFilter& validator = {});
+    // The same for a stored style sheet: the addresses of its url() and
+    // @import references are made absolute (against sheetUrl) and offered,
+    // pictures and fonts as inline objects, imported sheets as sheets.
+    bool SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkFilter& validator = {});
 
     // --- The Web as a whole -----------------------------------------------
 

@@ -9,7 +9,7 @@ bool TWEB::LinkFilter(const TWebFile& record)
     if (record.State != StateToExplore)
         return false;
     std::string url = Tree.GetFileUrl(record);
-    if (GetProtocol(url) != ProtocolHttp) {
+    if (!IsFetchableProtocol(GetProtocol(url))) {
         LogUrl(url, " filtr\xE9 : Protocole incorrect");
         return false;
     }

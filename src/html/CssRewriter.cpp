@@ -41,4 +41,23 @@ std::string RewriteCss(std::string_view css, const TCssNewValue& newValue)
     return out;
 }
 
+std::string ReplaceCssAddresses(std::string_view css, const TCssNewValue& newValue)
+{
+    std::string out;
+    out.reserve(css.size());
+    std::size_t copied = 0;
+    for (const TCssReference& found : FindCssReferences(css)) {
+        if (found.Unterminated || found.HasMarker())
+            continue;
+        const std::optional<std::string> value = newValue(found.Reference);
+        if (!value || *value == found.Reference.Address)
+            continue;
+        out.append(css.substr(copied, found.ValueBegin - copied));
+        out.append(WriteValue(found, *value));
+        copied = found.ValueEnd;
+    }
+    out.append(css.substr(copied));
+    return out;
+}
+
 } // namespace velbrin

@@ -26,4 +26,9 @@ using TCssNewValue = std::function<std::optional<std::string>(const TReference&)
 // that the text ends inside is left as it stands.
 std::string RewriteCss(std::string_view css, const TCssNewValue& newValue);
 
+// The values replaced for good, without markers: what a capture does to the
+// addresses of a sheet it just received (made absolute), so that the result
+// is the captured sheet. References with a marker are left as they stand.
+std::string ReplaceCssAddresses(std::string_view css, const TCssNewValue& newValue);
+
 } // namespace velbrin

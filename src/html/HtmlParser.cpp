@@ -1,5 +1,7 @@
 #include "html/HtmlParser.h"
 
+#include "html/ReferenceTable.h"
+
 #include "core/CaseFold.h"
 #include "core/Errors.h"
 #include "core/ShortString.h"
@@ -205,23 +207,7 @@ private:
     }
 };
 
-bool CarriesLink(std::uint8_t kind)
-{
-    switch (kind) {
-    case TagA:
-    case TagBase:
-    case TagBody:
-    case TagImg:
-    case TagTitle:
-    case TagArea:
-    case TagFrame:
-    case TagForm:
-    case TagInput:
-        return true;
-    default:
-        return false;
-    }
-}
+bool CarriesLink(std::uint8_t kind) { return kind == TagTitle || CarriesReferences(kind); }
 
 // The value ends before its "#"; the fragment stays in the tag, outside the
 // value's positions.
@@ -556,43 +542,40 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
     std::string copy;
     const std::string_view text = ParamText(i, copy);
     FindTagParam(text, "OLDREF", link.OldLink);
+    if (tag.Kind == TagTitle) {
+        link.Description = TrimBlanks(TextAfter(i));
+        return true;
+    }
+    const TReferenceRule* rule = OwnLinkRule(tag.Kind);
+    if (!rule)
+        return false;
+    link.Kind = rule->Kind;
+    if (tag.Kind == TagLink) {
+        // A LINK carries a link only for what it loads.
+        TTagParam rel;
+        FindTagParam(text, "REL", rel);
+        const std::optional<TReferenceKind> kind = LinkRelationKind(rel.Value);
+        if (!kind)
+            return false;
+        link.Kind = *kind;
+    }
+    link.LinkType = LinkTypeOf(link.Kind);
+    const bool found = FindTagParam(text, rule->Attribute, link.Link);
     switch (tag.Kind) {
     case TagA:
-        FindTagParam(text, "HREF", link.Link);
-        link.LinkType = LinkTypePage;
         CutAtFragment(text, link.Link);
         if (!link.Link.Value.empty())
             GatherAnchorText(i, link);
         break;
-    case TagBase:
-    case TagArea:
-        FindTagParam(text, "HREF", link.Link);
-        link.LinkType = LinkTypePage;
-        break;
-    case TagBody:
-        FindTagParam(text, "BACKGROUND", link.Link);
-        link.LinkType = LinkTypeBackground;
-        break;
     case TagImg:
-        FindTagParam(text, "SRC", link.Link);
-        link.LinkType = LinkTypeInline;
         link.IsMap = TagHolds(i, "ISMAP");
         break;
-    case TagTitle:
-        link.Description = TrimBlanks(TextAfter(i));
-        break;
     case TagFrame:
-        FindTagParam(text, "SRC", link.Link);
-        link.LinkType = LinkTypePage;
+    case TagIframe:
         CutAtFragment(text, link.Link);
         break;
-    case TagForm:
-        FindTagParam(text, "ACTION", link.Link);
-        link.LinkType = LinkTypePage;
-        break;
     case TagInput:
-        link.LinkType = LinkTypeInline;
-        return FindTagParam(text, "SRC", link.Link);
+        return found;
     default:
         break;
     }

@@ -18,7 +18,7 @@ bool AcceptLink(const TLinkParam& link, const TLinkFilter& filter)
         return filter(link);
     if (link.TagKind == TagA && link.IsMap)
         return false;
-    return IsValidUrl(link.Link.Value) && GetProtocol(link.Link.Value) == ProtocolHttp;
+    return IsValidUrl(link.Link.Value) && IsFetchableProtocol(GetProtocol(link.Link.Value));
 }
 
 } // namespace velbrin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "html/Reference.h"
 #include "html/Tag.h"
 #include "html/TagParam.h"
 
@@ -19,6 +20,7 @@ struct TLinkParam {
     std::string Description; // anchor text of an A tag, title text of a TITLE tag; at most 255 characters
     bool IsMap = false;      // the link leads through a server-side image map
     std::uint8_t LinkType = LinkTypePage;
+    TReferenceKind Kind = TReferenceKind::PageLink; // what the link leads to
     TTagParam Link;    // HREF, SRC, BACKGROUND or ACTION
     TTagParam OldLink; // OLDREF: the address the tag carried when it was captured
     std::uint8_t TagKind = TagUnknown;

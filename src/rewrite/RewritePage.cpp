@@ -7,7 +7,10 @@
 #include "core/MemoryStream.h"
 #include "core/Text.h"
 #include "core/Url.h"
+#include "html/CssRewriter.h"
 #include "html/HtmlParser.h"
+#include "html/ReferenceTable.h"
+#include "html/TagReferences.h"
 #include "rewrite/RewriteFooter.h"
 #include "rewrite/RewriteMap.h"
 #include "rewrite/RewriteMarkers.h"
@@ -35,25 +38,12 @@ bool IsLinkableName(std::string_view name)
                         [](char c) { return IsBlank(c) || c == '"' || c == '<' || c == '>' || c == '#'; });
 }
 
-// The items RewriteTag may change: opening tags of the kinds its switch
-// rewrites (keep the two lists alike). Every other item is copied as it is.
+// The items RewriteTag may change: opening tags of the kinds the reference
+// table knows. Every other item is copied as it is, unless a STYLE
+// attribute holds references (MayHoldOtherReferences).
 bool MayRewrite(const TTag& tag)
 {
-    if (!tag.IsOpen() || tag.IsBoundary())
-        return false;
-    switch (tag.Kind) {
-    case TagA:
-    case TagBody:
-    case TagArea:
-    case TagFrame:
-    case TagForm:
-    case TagInput:
-    case TagBase:
-    case TagImg:
-        return true;
-    default:
-        return false;
-    }
+    return tag.IsOpen() && !tag.IsBoundary() && CarriesReferences(tag.Kind);
 }
 
 bool LeadsToStoredFile(const TWebFile& file)
@@ -77,7 +67,7 @@ const std::string& CapturedAddress(const TLinkParam& link)
 // hold, for the tags whose link stops before its "#".
 std::string_view LookupAddress(const TLinkParam& link, std::string_view address)
 {
-    if (link.TagKind == TagA || link.TagKind == TagFrame)
+    if (link.TagKind == TagA || link.TagKind == TagFrame || link.TagKind == TagIframe)
         return address.substr(0, address.find('#'));
     return address;
 }
@@ -139,6 +129,7 @@ private:
     bool ReadsBack(const TRewrittenTag& rewritten) const;
     const TWebFile* FindTarget(const TLinkParam& link, const std::string& address) const;
     TLinkChange ChooseLink(const TLinkParam& link, const std::string& address) const;
+    std::optional<std::string> ChooseAddress(std::string_view address, TReferenceKind kind) const;
     std::string ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link,
                             const std::string& tagText) const;
     std::string RemoveBaseAddress(const std::string& tagText) const;
@@ -229,7 +220,8 @@ void TPageRewrite::WriteTag(int i, bool dropLastByte)
         // Most items carry no link: RewriteTag would give their bytes back.
         std::string_view text = m_page.substr(static_cast<std::size_t>(tag.Position),
                                               static_cast<std::size_t>(tag.Length));
-        if (MayRewrite(tag)) {
+        if (MayRewrite(tag) ||
+            (tag.IsOpen() && tag.Kind != TagComment && tag.Length > 12 && MayHoldOtherReferences(text, tag.Kind))) {
             rewritten = RewriteTag(m_parser, i);
             if (!IsUnchanged(i, rewritten.Text) && !IsStable(rewritten))
                 rewritten = TRewrittenTag{m_parser.FullTagText(i), {}};
@@ -252,24 +244,64 @@ void TPageRewrite::WriteTag(int i, bool dropLastByte)
 TPageRewrite::TRewrittenTag TPageRewrite::RewriteTag(const THtmlParser& parser, int i) const
 {
     TLinkParam link;
-    std::string tagText = parser.FullTagText(i);
-    if (!parser.GetLink(i, link))
-        return {std::move(tagText), {}};
-    switch (link.TagKind) {
-    case TagA:
-    case TagBody:
-    case TagArea:
-    case TagFrame:
-    case TagForm:
-    case TagInput:
-        return {ReplaceLink(parser, i, link, tagText), {}};
-    case TagBase:
-        return {link.Link.Found() ? RemoveBaseAddress(tagText) : tagText, {}};
-    case TagImg:
-        return RewritePicture(parser, i, link, tagText);
-    default:
-        return {std::move(tagText), {}};
+    TRewrittenTag rewritten{parser.FullTagText(i), {}};
+    const std::uint8_t kind = parser.Item(i).Kind;
+    if (parser.GetLink(i, link)) {
+        switch (link.TagKind) {
+        case TagBase:
+            if (link.Link.Found())
+                rewritten.Text = RemoveBaseAddress(rewritten.Text);
+            break;
+        case TagImg:
+            rewritten = RewritePicture(parser, i, link, rewritten.Text);
+            break;
+        case TagTitle:
+            break;
+        default:
+            rewritten.Text = ReplaceLink(parser, i, link, rewritten.Text);
+            break;
+        }
     }
+    if (MayHoldOtherReferences(rewritten.Text, kind)) {
+        const TAddressMap map = [this](std::string_view address, TReferenceKind referenceKind) {
+            return ChooseAddress(address, referenceKind);
+        };
+        rewritten.Text = RewriteOtherReferences(rewritten.Text, kind, map, TCapturedValues::Keep);
+    }
+    return rewritten;
+}
+
+// What an address found beside a tag's own link, or in a style sheet,
+// leads to: its stored file; with SuppressLinkFlag, "BadLink.htm" for a
+// page that was not stored; otherwise the address as captured.
+std::optional<std::string> TPageRewrite::ChooseAddress(std::string_view address, TReferenceKind kind) const
+{
+    return m_rewriter.ChooseAddress(address, kind);
+}
+
+std::optional<std::string> TPageRewriter::ChooseAddress(std::string_view address, TReferenceKind kind) const
+{
+    if (address.empty())
+        return std::nullopt;
+    const std::string key(address.substr(0, kind == TReferenceKind::PageLink || kind == TReferenceKind::Frame
+                                                ? address.find('#')
+                                                : std::string_view::npos));
+    auto& targets = m_targets;
+    const TWebFile* target = nullptr;
+    if (auto known = targets.find(key); known != targets.end()) {
+        target = known->second;
+    } else {
+        target = m_tree.FindFile(key);
+        if (targets.size() >= kTargetsKept)
+            targets.clear();
+        targets.emplace(key, target);
+    }
+    if (target && LeadsToStoredFile(*target) && IsLinkableName(target->GetFileName()))
+        return target->GetFileName();
+    if (m_flags.SuppressLinkFlag && LinkTypeOf(kind) == LinkTypePage &&
+        IsFetchableProtocol(GetProtocol(address)))
+        return std::string(kBadLinkFileName);
+    return std::nullopt;
 }
 
 bool TPageRewrite::IsUnchanged(int i, std::string_view text) const
@@ -341,7 +373,7 @@ TLinkChange TPageRewrite::ChooseLink(const TLinkParam& link, const std::string& 
     if (target && LeadsToStoredFile(*target) && IsLinkableName(target->GetFileName())) {
         change.NewLink = target->GetFileName();
         change.OldRef = address;
-    } else if (m_rewriter.m_flags.SuppressLinkFlag && GetProtocol(address) == ProtocolHttp) {
+    } else if (m_rewriter.m_flags.SuppressLinkFlag && IsFetchableProtocol(GetProtocol(address))) {
         // A picture or background is emptied; an unquoted value gets its
         // quotes, so that it does not read as the attribute after it.
         if (link.LinkType == LinkTypePage)
@@ -465,6 +497,18 @@ void TPageRewrite::WriteText(int i)
     if (m_blocks.DropsTextAfter(i) || (i == m_last && m_tailInLastTag))
         return;
     const std::size_t skip = m_blocks.SkippedText(i);
+    const TTag& tag = m_parser.Item(i);
+    if (tag.IsOpen() && tag.Kind == TagStyle && i < m_last) {
+        const std::size_t start = TextStart(i) + skip;
+        const std::size_t end = static_cast<std::size_t>(m_parser.Item(i + 1).Position);
+        if (start < end) {
+            const TCssNewValue newValue = [this](const TReference& reference) {
+                return ChooseAddress(reference.Address, reference.Kind);
+            };
+            Write(m_out, RewriteCss(m_page.substr(start, end - start), newValue));
+        }
+        return;
+    }
     if (skip == 0 && i < m_last) {
         m_parser.CopyTextAfter(i, m_out);
         return;
@@ -509,6 +553,22 @@ std::string TPageRewriter::Rewrite(std::string_view page, std::string_view addre
 
 TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string_view address) const
 {
+    return RewriteStored(fileName, [&](const std::string& original) { return Rewrite(original, address); });
+}
+
+std::string TPageRewriter::RewriteStyleSheet(std::string_view css) const
+{
+    return RewriteCss(css, [this](const TReference& reference) { return ChooseAddress(reference.Address, reference.Kind); });
+}
+
+TRewriteResult TPageRewriter::RewriteStyleSheetFile(std::string_view fileName) const
+{
+    return RewriteStored(fileName, [&](const std::string& original) { return RewriteStyleSheet(original); });
+}
+
+TRewriteResult TPageRewriter::RewriteStored(std::string_view fileName,
+                                            const std::function<std::string(const std::string&)>& rewrite) const
+{
     if (fileName.empty())
         return {TRewriteStatus::Missing, "No stored file"};
     if (!IsSafeLocalName(fileName))
@@ -521,7 +581,7 @@ TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string
     std::string rewritten;
     try {
         original = ReadWholeFile(path);
-        rewritten = Rewrite(original, address);
+        rewritten = rewrite(original);
     } catch (const EVelbrinError& e) {
         return {TRewriteStatus::ReadError, e.what()};
     }

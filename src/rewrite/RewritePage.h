@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/DateTime.h"
+#include "html/Reference.h"
 #include "core/SystemFiles.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -91,7 +94,18 @@ public:
     // content. A page that would not change is not written.
     TRewriteResult RewriteFile(std::string_view fileName, std::string_view address) const;
 
+    // A stored style sheet rewritten the same way: its references lead to
+    // the stored files, a marker comment keeping each captured address.
+    std::string RewriteStyleSheet(std::string_view css) const;
+    TRewriteResult RewriteStyleSheetFile(std::string_view fileName) const;
+
 private:
+    // What an address found in a style sheet, or beside a tag's own link,
+    // leads to; nullopt leaves it as captured.
+    std::optional<std::string> ChooseAddress(std::string_view address, TReferenceKind kind) const;
+    TRewriteResult RewriteStored(std::string_view fileName,
+                                 const std::function<std::string(const std::string&)>& rewrite) const;
+
     friend class TPageRewrite;
 
     std::string m_directory;

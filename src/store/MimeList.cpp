@@ -289,4 +289,6 @@ bool TMIMELIST::LoadFromStream(TStream& stream)
     return true;
 }
 
+bool IsStyleSheetType(std::string_view mimeType) { return SameText(mimeType, "text/css"); }
+
 } // namespace velbrin

@@ -114,4 +114,7 @@ private:
     std::vector<std::unique_ptr<TMimeItem>> m_items;
 };
 
+// A style sheet's type: its references are captured and rewritten like a page's.
+bool IsStyleSheetType(std::string_view mimeType);
+
 } // namespace velbrin

@@ -312,7 +312,7 @@ grep -Fq "URL non trouv${e}e (404):${SITE_URL}nowhere/" "$nothing_log" || fail "
 expect_status 2 no_arguments "$cli"
 expect_status 2 bad_option "$cli" --bogus
 expect_status 2 bad_argument "$cli" nonsense
-expect_status 2 https "$cli" "https://$host/" --workpath "$work"
+expect_status 2 ftp "$cli" "ftp://$host/" --workpath "$work"
 expect_status 2 no_project "$cli" "$tmp/absent.WEB" --workpath "$work"
 printf 'not a project' >"$tmp/damaged.WEB"
 expect_status 2 damaged_project "$cli" "$tmp/damaged.WEB" --workpath "$work"

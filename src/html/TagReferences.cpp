@@ -1,0 +1,132 @@
+#include "html/TagReferences.h"
+
+#include "core/CaseFold.h"
+#include "html/AttributeValue.h"
+#include "html/CssRewriter.h"
+#include "html/ReferenceTable.h"
+#include "html/Tag.h"
+#include "html/TagEdits.h"
+#include "html/TagParam.h"
+
+#include <vector>
+
+namespace velbrin {
+
+namespace {
+
+// The value with the addresses at spans replaced by what map gives.
+std::string MapAddresses(const std::string& value, TValueForm form, TReferenceKind kind, const TAddressMap& map)
+{
+    std::string out;
+    std::size_t copied = 0;
+    for (const TValueSpan& span : AddressesInValue(value, form)) {
+        const std::string_view address = std::string_view(value).substr(span.Begin, span.End - span.Begin);
+        const std::optional<std::string> mapped = map(address, kind);
+        if (!mapped)
+            continue;
+        out.append(value, copied, span.Begin - copied);
+        out.append(*mapped);
+        copied = span.End;
+    }
+    out.append(value, copied, std::string::npos);
+    return out;
+}
+
+// Removes an attribute with the blank before it.
+void RemoveAttribute(std::string_view tagText, const TTagParam& param, TTagEdits& edits)
+{
+    std::size_t start = param.ParamStart;
+    if (start > 2 && (tagText[start - 2] == ' ' || tagText[start - 2] == '\t' || tagText[start - 2] == '\n' ||
+                      tagText[start - 2] == '\r'))
+        --start;
+    edits.Delete(start, TagParamEnd(tagText, param) - start);
+}
+
+std::string RewriteRule(const std::string& text, const TReferenceRule& rule, TReferenceKind kind,
+                        const TAddressMap& map, TCapturedValues mode)
+{
+    TTagParam param;
+    if (!FindTagParam(text, rule.Attribute, param))
+        return text;
+    TTagParam old;
+    FindTagParam(text, rule.OldAttribute, old);
+    const bool keep = mode == TCapturedValues::Keep;
+    const std::string captured = keep && old.Found() ? old.Value : param.Value;
+    const std::string value = MapAddresses(captured, rule.Form, kind, map);
+
+    TTagEdits edits;
+    if (!keep) {
+        if (value == param.Value)
+            return text;
+        ReplaceTagParamValue(text, param, value, edits);
+    } else if (value == captured) {
+        if (!old.Found() && param.Value == captured)
+            return text;
+        ReplaceTagParamValue(text, param, captured, edits);
+        if (old.Found())
+            RemoveAttribute(text, old, edits);
+    } else {
+        ReplaceTagParamValue(text, param, value, edits);
+        if (old.Found()) {
+            ReplaceTagParamValue(text, old, captured, edits);
+        } else {
+            std::string added = " ";
+            added += rule.OldAttribute;
+            added += "=\"";
+            added += EncodeAttributeValue(captured, '"');
+            added += '"';
+            edits.Insert(TagParamEnd(text, param), added);
+        }
+    }
+    return edits.Apply(text);
+}
+
+std::string RewriteStyle(const std::string& text, const TAddressMap& map, TCapturedValues mode)
+{
+    TTagParam style;
+    if (!FindTagParam(text, "STYLE", style))
+        return text;
+    const TCssNewValue newValue = [&](const TReference& reference) {
+        return map(reference.Address, reference.Kind);
+    };
+    const std::string css = mode == TCapturedValues::Keep ? RewriteCss(style.Value, newValue)
+                                                          : ReplaceCssAddresses(style.Value, newValue);
+    if (css == style.Value)
+        return text;
+    TTagEdits edits;
+    ReplaceTagParamValue(text, style, css, edits);
+    return edits.Apply(text);
+}
+
+} // namespace
+
+bool MayHoldOtherReferences(std::string_view tagText, std::uint8_t tagKind)
+{
+    const auto rules = ReferenceRules(tagKind);
+    if (rules.size() > 1 || (rules.size() == 1 && !rules.front().IsOwnLink()))
+        return true;
+    return FindNoCase(tagText, "url(") != std::string_view::npos ||
+           FindNoCase(tagText, "@import") != std::string_view::npos || FindNoCase(tagText, "u\\") != std::string_view::npos;
+}
+
+std::string RewriteOtherReferences(std::string_view tagText, std::uint8_t tagKind, const TAddressMap& map,
+                                   TCapturedValues mode)
+{
+    std::string text(tagText);
+    for (const TReferenceRule& rule : ReferenceRules(tagKind)) {
+        if (rule.IsOwnLink())
+            continue;
+        if (tagKind == TagMeta) {
+            TTagParam httpEquiv;
+            FindTagParam(text, "HTTP-EQUIV", httpEquiv);
+            if (!IsRefresh(httpEquiv.Value))
+                continue;
+        }
+        text = RewriteRule(text, rule, rule.Kind, map, mode);
+    }
+    if (FindNoCase(text, "STYLE") != std::string::npos)
+        text = RewriteStyle(text, map, mode);
+    return text;
+}
+
+} // namespace velbrin
