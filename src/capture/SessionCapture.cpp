@@ -206,7 +206,9 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
     // entered: it would be requested from the wrong server. The log names it
     // as the server wrote it: resolving an address of an unknown protocol
     // ("https:") against the request's would only make it unrecognisable.
-    if (!IsValidUrl(target) || !IsFetchableProtocol(GetProtocol(target))) {
+    TLinkParam redirect;
+    redirect.Link.Value = target;
+    if (JudgeLink(redirect) != TLinkVerdict::Follow) {
         m_web.LogUrl(location, " : url non valide");
         record.State = StateFiltered;
         m_web.CountFiltered();
@@ -403,17 +405,17 @@ void TCapture::CheckLimits()
 
 bool TCapture::LinkValidator(const TLinkParam& link)
 {
-    const std::string& url = link.Link.Value;
-    const TUrl parsed = TUrl::Create(url);
-    if (!IsValidUrl(parsed)) {
-        m_web.LogUrl(url, " : url non valide");
+    switch (JudgeLink(link)) {
+    case TLinkVerdict::Follow:
+        return true;
+    case TLinkVerdict::InvalidAddress:
+        m_web.LogUrl(link.Link.Value, " : url non valide");
+        return false;
+    case TLinkVerdict::OtherProtocol:
+    case TLinkVerdict::ServerMapAnchor:
         return false;
     }
-    if (!IsFetchableProtocol(parsed.Protocol))
-        return false;
-    if (link.TagKind == TagA && link.IsMap)
-        return false;
-    return true;
+    return false;
 }
 
 void TCapture::StopCapture()

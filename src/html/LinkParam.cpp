@@ -12,13 +12,23 @@ void TLinkParam::Clear()
     Description.clear();
 }
 
+TLinkVerdict JudgeLink(const TLinkParam& link)
+{
+    const TUrl parsed = TUrl::Create(link.Link.Value);
+    if (!IsValidUrl(parsed))
+        return TLinkVerdict::InvalidAddress;
+    if (!IsFetchableProtocol(parsed.Protocol))
+        return TLinkVerdict::OtherProtocol;
+    if (link.TagKind == TagA && link.IsMap)
+        return TLinkVerdict::ServerMapAnchor;
+    return TLinkVerdict::Follow;
+}
+
 bool AcceptLink(const TLinkParam& link, const TLinkFilter& filter)
 {
     if (filter)
         return filter(link);
-    if (link.TagKind == TagA && link.IsMap)
-        return false;
-    return IsValidUrl(link.Link.Value) && IsFetchableProtocol(GetProtocol(link.Link.Value));
+    return JudgeLink(link) == TLinkVerdict::Follow;
 }
 
 } // namespace velbrin

@@ -33,8 +33,20 @@ struct TLinkParam {
 // answer is final.
 using TLinkFilter = std::function<bool(const TLinkParam&)>;
 
-// Whether a link found in a page is worth following. Without a filter: a
-// valid http address, unless it is the anchor around a server-side image map.
+// Whether a link found in a page or a style sheet can be followed at all,
+// before the Web's own filters (depth, domain, directory, types) judge it.
+enum class TLinkVerdict : std::uint8_t {
+    Follow,
+    InvalidAddress, // no host with a ".", or a ":" in its path: logged as " : url non valide"
+    OtherProtocol,  // a protocol the capture does not fetch (mailto:, ftp:, javascript: ...)
+    ServerMapAnchor, // the anchor around a server-side image map: its picture's map is captured instead
+};
+// The one answer to that question: a valid address of a fetchable protocol
+// (http, https), unless it is the anchor around a server-side image map.
+TLinkVerdict JudgeLink(const TLinkParam& link);
+
+// Whether a link is worth following: the filter's answer when one is given
+// (the capture's, which logs what it refuses), otherwise JudgeLink.
 bool AcceptLink(const TLinkParam& link, const TLinkFilter& filter = {});
 
 } // namespace velbrin
