@@ -42,6 +42,22 @@ void RemoveAttribute(std::string_view tagText, const TTagParam& param, TTagEdits
     edits.Delete(start, TagParamEnd(tagText, param) - start);
 }
 
+// The bytes of param's value as the tag holds them.
+std::string_view WrittenValue(std::string_view tagText, const TTagParam& param)
+{
+    if (param.ValueStart == 0 || param.ValueStart - 1u > tagText.size())
+        return {};
+    return tagText.substr(param.ValueStart - 1u, param.ValueLength);
+}
+
+// Whether written bytes, placed between quote (0: unquoted), read as value.
+bool StandsAs(std::string_view written, char quote, std::string_view value)
+{
+    if (quote != 0 ? written.find(quote) != std::string_view::npos : NeedsQuotes(written))
+        return false;
+    return DecodeAttributeValue(written) == value;
+}
+
 std::string RewriteRule(const std::string& text, const TReferenceRule& rule, TReferenceKind kind,
                         const TAddressMap& map, TCapturedValues mode)
 {
@@ -62,19 +78,30 @@ std::string RewriteRule(const std::string& text, const TReferenceRule& rule, TRe
     } else if (value == captured) {
         if (!old.Found() && param.Value == captured)
             return text;
-        ReplaceTagParamValue(text, param, captured, edits);
+        // The captured bytes go back as they were written, character
+        // references and all, where they read the same in the quotes.
+        const std::string_view kept = WrittenValue(text, old);
+        if (old.Found() && StandsAs(kept, param.Quote, captured))
+            edits.Replace(param.ValueStart, param.ValueLength, kept);
+        else
+            ReplaceTagParamValue(text, param, captured, edits);
         if (old.Found())
             RemoveAttribute(text, old, edits);
     } else {
         ReplaceTagParamValue(text, param, value, edits);
-        if (old.Found()) {
-            ReplaceTagParamValue(text, old, captured, edits);
-        } else {
+        // A kept value stays as it is written: it reads as captured.
+        if (!old.Found()) {
+            // The captured value is kept as the tag wrote it, in quotes it
+            // reads the same in.
+            const std::string_view written = WrittenValue(text, param);
             std::string added = " ";
             added += rule.OldAttribute;
-            added += "=\"";
-            added += EncodeAttributeValue(captured, '"');
-            added += '"';
+            if (StandsAs(written, '"', captured))
+                (added += "=\"").append(written) += '"';
+            else if (StandsAs(written, '\'', captured))
+                (added += "='").append(written) += '\'';
+            else
+                (added += "=\"").append(EncodeAttributeValue(captured, '"')) += '"';
             edits.Insert(TagParamEnd(text, param), added);
         }
     }
