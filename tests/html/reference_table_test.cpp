@@ -209,4 +209,13 @@ TEST(TagReferences, KeptValuesComeBackWhateverTheQuotes)
     }
     EXPECT_EQ(RewriteOtherReferences("<img srcset=\"a.png 1x, b@2x.png 2x\">", TagImg, local, TCapturedValues::Keep),
               "<img srcset=\"L5.png 1x, L8.png 2x\" OLDSRCSET=\"a.png 1x, b@2x.png 2x\">");
+    // A value whose quote the tag never closes would swallow the kept value.
+    const std::string unclosed = "<img alt=x srcset='a.png 1x>";
+    EXPECT_EQ(RewriteOtherReferences(unclosed, TagImg, local, TCapturedValues::Keep), unclosed);
+    // A value captured unquoted that the rewrite had to quote comes back unquoted.
+    const TAddressMap spaced = [](std::string_view, TReferenceKind) -> std::optional<std::string> { return "my pic.png"; };
+    const std::string spacedOnce =
+        RewriteOtherReferences("<img srcset=a.png&amp;b alt=\"\">", TagImg, spaced, TCapturedValues::Keep);
+    EXPECT_EQ(spacedOnce, "<img srcset=\"my pic.png\" OLDSRCSET=a.png&amp;b alt=\"\">");
+    EXPECT_EQ(RewriteOtherReferences(spacedOnce, TagImg, none, TCapturedValues::Keep), "<img srcset=a.png&amp;b alt=\"\">");
 }
