@@ -42,6 +42,36 @@ void RemoveAttribute(std::string_view tagText, const TTagParam& param, TTagEdits
     edits.Delete(start, TagParamEnd(tagText, param) - start);
 }
 
+// The bytes of param's value as the tag holds them.
+std::string_view WrittenValue(std::string_view tagText, const TTagParam& param)
+{
+    if (param.ValueStart == 0 || param.ValueStart - 1u > tagText.size())
+        return {};
+    return tagText.substr(param.ValueStart - 1u, param.ValueLength);
+}
+
+// Whether written bytes, placed between quote (0: unquoted), read as value.
+// Unquoted, they must read as one value, as they did in the captured tag.
+bool StandsAs(std::string_view written, char quote, std::string_view value)
+{
+    if (quote != 0) {
+        if (written.find(quote) != std::string_view::npos)
+            return false;
+    } else if (written.empty() || written.front() == '"' || written.front() == '\'' ||
+               written.find_first_of(" \t\n\r\f>") != std::string_view::npos) {
+        return false;
+    }
+    return DecodeAttributeValue(written) == value;
+}
+
+// Whether the value's closing quote is there: an attribute added after a
+// value that runs on to the tag's end would be read as part of it.
+bool IsClosed(std::string_view tagText, const TTagParam& param)
+{
+    const std::size_t close = param.ValueStart - 1u + param.ValueLength;
+    return param.Quote == 0 || (close + 1 < tagText.size() && tagText[close] == param.Quote);
+}
+
 std::string RewriteRule(const std::string& text, const TReferenceRule& rule, TReferenceKind kind,
                         const TAddressMap& map, TCapturedValues mode)
 {
@@ -62,19 +92,37 @@ std::string RewriteRule(const std::string& text, const TReferenceRule& rule, TRe
     } else if (value == captured) {
         if (!old.Found() && param.Value == captured)
             return text;
-        ReplaceTagParamValue(text, param, captured, edits);
+        // The captured bytes go back as they were written, character
+        // references and all, where they read the same in the quotes; a
+        // value captured without quotes that a rewrite quoted loses them.
+        const std::string_view kept = WrittenValue(text, old);
+        if (old.Found() && old.Quote == 0 && param.Quote != 0 && !param.QuotedTwice && StandsAs(kept, 0, captured))
+            edits.Replace(param.ValueStart - 1u, TagParamEnd(text, param) - (param.ValueStart - 1u), kept);
+        else if (old.Found() && StandsAs(kept, param.Quote, captured))
+            edits.Replace(param.ValueStart, param.ValueLength, kept);
+        else
+            ReplaceTagParamValue(text, param, captured, edits);
         if (old.Found())
             RemoveAttribute(text, old, edits);
     } else {
         ReplaceTagParamValue(text, param, value, edits);
-        if (old.Found()) {
-            ReplaceTagParamValue(text, old, captured, edits);
-        } else {
+        // A kept value stays as it is written: it reads as captured.
+        if (!old.Found()) {
+            if (!IsClosed(text, param))
+                return text;
+            // The captured value is kept as the tag wrote it, quoted as it
+            // was where it reads the same so.
+            const std::string_view written = WrittenValue(text, param);
             std::string added = " ";
             added += rule.OldAttribute;
-            added += "=\"";
-            added += EncodeAttributeValue(captured, '"');
-            added += '"';
+            if (param.Quote == 0 && StandsAs(written, 0, captured))
+                (added += '=').append(written);
+            else if (StandsAs(written, '"', captured))
+                (added += "=\"").append(written) += '"';
+            else if (StandsAs(written, '\'', captured))
+                (added += "='").append(written) += '\'';
+            else
+                (added += "=\"").append(EncodeAttributeValue(captured, '"')) += '"';
             edits.Insert(TagParamEnd(text, param), added);
         }
     }

@@ -96,3 +96,36 @@ TEST(RewritePage, NothingOfThePageIsLost)
         EXPECT_EQ(web.Rewrite(std::string("<P>x") + end, kFooterAndSuppress), "<P>x" + footer + end);
     }
 }
+
+TEST(RewritePage, StoredStyleSheetLeadsToStoredFilesAndBack)
+{
+    // Lines of a documentation theme, as a capture stores them.
+    const std::string captured = "@import url(\"http://www.example.org/_static/default.css\");\n\n"
+                                 "ul.search li {\n    padding: 5px 0 5px 20px;\n"
+                                 "    background-image: url(http://www.example.org/_static/file.png);\n}\n"
+                                 "    .version_switcher_placeholder::after {\n"
+                                 "        content: url('http://www.example.org/_static/caret-down.svg');\n";
+    RewriteWeb web;
+    web.Add("http://www.example.org/_static/pydoctheme.css", StateCapturedFile, "pydoctheme.css");
+    web.Add("http://www.example.org/_static/default.css", StateCapturedFile, "default.css");
+    web.Add("http://www.example.org/_static/file.png", StateCapturedFile, "file1.png");
+    web.Add("http://www.example.org/_static/caret-down.svg", StateError, "");
+    web.WriteFile("pydoctheme.css", captured);
+
+    // Only page links lead to the bad link page; a picture not stored keeps its address.
+    const TPageRewriter rewriter(web.Path(), web.tree, web.maps, velbrin::test::kSuppress, 0);
+    EXPECT_EQ(rewriter.RewriteStyleSheetFile("pydoctheme.css").Status, TRewriteStatus::Written);
+    const std::string rewritten = web.ReadFile("pydoctheme.css");
+    EXPECT_EQ(rewritten, "@import url(\"default.css\")/*VELBRIN OLDREF=%22http://www.example.org/_static/default.css%22*/;\n\n"
+                         "ul.search li {\n    padding: 5px 0 5px 20px;\n"
+                         "    background-image: url(file1.png)/*VELBRIN OLDREF=http://www.example.org/_static/file.png*/;\n}\n"
+                         "    .version_switcher_placeholder::after {\n"
+                         "        content: url('http://www.example.org/_static/caret-down.svg');\n");
+    EXPECT_EQ(rewriter.RewriteStyleSheetFile("pydoctheme.css").Status, TRewriteStatus::Unchanged);
+
+    const TWebTree nothingStored;
+    const TPageRewriter back(web.Path(), nothingStored, web.maps, {}, 0);
+    EXPECT_EQ(back.RewriteStyleSheetFile("pydoctheme.css").Status, TRewriteStatus::Written);
+    EXPECT_EQ(web.ReadFile("pydoctheme.css"), captured);
+    EXPECT_EQ(back.RewriteStyleSheetFile("../pydoctheme.css").Status, TRewriteStatus::UnsafeName);
+}

@@ -1,8 +1,11 @@
 #include "session/SessionTestSupport.h"
 
 #include "core/Files.h"
+#include "rewrite/RewritePage.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace velbrin;
 using namespace velbrin::test;
@@ -164,4 +167,147 @@ TEST_F(PagePreparation, MissingOrForeignFileIsLeftAlone)
     page->SetFileName("../outside.htm");
     EXPECT_FALSE(web->SetHtmlLinks(*page, kPageUrl));
     EXPECT_EQ(ReadWholeFile(root.Path() + "webs/outside.htm"), "<A HREF=\"x.htm\">x</A>");
+}
+
+namespace {
+
+// A page of a documentation site with a reference of every kind the capture
+// fetches, stored as received.
+const std::string kRichPage =
+    "<html lang=\"en\">\n  <head>\n"
+    "    <link rel=\"stylesheet\" type=\"text/css\" href=\"../_static/pydoctheme.css?2022.1\" />\n"
+    "    <script data-url_root=\"./\" id=\"documentation_options\" src=\"../_static/doctools.js\"></script>\n"
+    "    <link rel=\"next\" title=\"Dealing with Bugs\" href=\"bugs.html\" />\n"
+    "    <link rel=\"preconnect\" href=\"https://fonts.example.net\">\n"
+    "    <style>\n      @import url(\"print.css\") print;\n      body { background: url(img/bg.png) }\n    </style>\n"
+    "  </head>\n<body>\n"
+    "<img src=\"p/logo.png\" srcset=\"p/logo.png 1x, p/logo@2x.png 2x\" alt=\"Logo\"/>\n"
+    "<picture><source srcset=\"p/hero.webp?w=640,480 640w, data:image/gif;base64,R0lGOD= 1w\" type=\"image/webp\"></picture>\n"
+    "<video controls poster='media/poster.jpg' src=media/clip.mp4></video>\n"
+    "<div class=\"nav\" style=\"background:url('/img/tile.png') repeat-x\">Next: <a href=\"#top\">top</a></div>\n"
+    "</body></html>\n";
+
+// The page once prepared: every address absolute, nothing else changed.
+const std::string kPreparedPage =
+    "<html lang=\"en\">\r\n<!-- Url : \"http://www.site.test/dir/page.htm\" -->\r\n\n  <head>\n"
+    "    <link rel=\"stylesheet\" type=\"text/css\" href=\"http://www.site.test/_static/pydoctheme.css?2022.1\" />\n"
+    "    <script data-url_root=\"./\" id=\"documentation_options\" src=\"http://www.site.test/_static/doctools.js\"></script>\n"
+    "    <link rel=\"next\" title=\"Dealing with Bugs\" href=\"http://www.site.test/dir/bugs.html\" />\n"
+    "    <link rel=\"preconnect\" href=\"https://fonts.example.net\">\n"
+    "    <style>\n      @import url(\"http://www.site.test/dir/print.css\") print;\n"
+    "      body { background: url(http://www.site.test/dir/img/bg.png) }\n    </style>\n"
+    "  </head>\n<body>\n"
+    "<img src=\"http://www.site.test/dir/p/logo.png\" "
+    "srcset=\"http://www.site.test/dir/p/logo.png 1x, http://www.site.test/dir/p/logo@2x.png 2x\" alt=\"Logo\"/>\n"
+    "<picture><source srcset=\"http://www.site.test/dir/p/hero.webp?w=640,480 640w, data:image/gif;base64,R0lGOD= 1w\" "
+    "type=\"image/webp\"></picture>\n"
+    "<video controls poster='http://www.site.test/dir/media/poster.jpg' src=http://www.site.test/dir/media/clip.mp4></video>\n"
+    "<div class=\"nav\" style=\"background:url('http://www.site.test/img/tile.png') repeat-x\">Next: <a href=\"#top\">top</a></div>\n"
+    "</body></html>\n";
+
+} // namespace
+
+TEST_F(PagePreparation, EveryReferenceIsMadeAbsoluteAndEnteredWithItsType)
+{
+    EXPECT_EQ(Prepare(kRichPage), kPreparedPage);
+    std::map<std::string, int> types;
+    web->Tree.ForEachFile([&](TWebFile& record, const std::string& url) {
+        if (url != kPageUrl)
+            types[url] = record.GetLinkType();
+        return false;
+    });
+    EXPECT_EQ(types, (std::map<std::string, int>{
+                         {"http://www.site.test/_static/pydoctheme.css?2022.1", LinkTypeInline},
+                         {"http://www.site.test/_static/doctools.js", LinkTypeInline},
+                         {"http://www.site.test/dir/bugs.html", LinkTypePage},
+                         {"http://www.site.test/dir/print.css", LinkTypeInline},
+                         {"http://www.site.test/dir/img/bg.png", LinkTypeInline},
+                         {"http://www.site.test/dir/p/logo.png", LinkTypeInline},
+                         {"http://www.site.test/dir/p/logo@2x.png", LinkTypeInline},
+                         {"http://www.site.test/dir/p/hero.webp?w=640,480", LinkTypeInline},
+                         {"http://www.site.test/dir/media/poster.jpg", LinkTypeInline},
+                         {"http://www.site.test/dir/media/clip.mp4", LinkTypeInline},
+                         {"http://www.site.test/img/tile.png", LinkTypeInline},
+                     }));
+}
+
+TEST_F(PagePreparation, PreparedPageIsRewrittenToStoredFilesAndBack)
+{
+    const std::string prepared = Prepare(kRichPage);
+    auto store = [&](const char* url, std::uint8_t state, const char* name) {
+        TWebFile* record = web->Tree.FindFile(url);
+        ASSERT_NE(record, nullptr) << url;
+        record->State = state;
+        record->SetFileName(name);
+    };
+    store("http://www.site.test/_static/pydoctheme.css?2022.1", StateCapturedFile, "pydoctheme.css");
+    store("http://www.site.test/_static/doctools.js", StateCapturedFile, "doctools.js");
+    store("http://www.site.test/dir/bugs.html", StateCapturedPage, "bugs.html");
+    store("http://www.site.test/dir/print.css", StateCapturedFile, "print.css");
+    store("http://www.site.test/dir/img/bg.png", StateCapturedFile, "bg.png");
+    store("http://www.site.test/dir/p/logo.png", StateCapturedFile, "logo.png");
+    store("http://www.site.test/dir/p/hero.webp?w=640,480", StateCapturedFile, "hero1.webp");
+    store("http://www.site.test/dir/media/poster.jpg", StateNotFound, "NotFound.htm");
+    store("http://www.site.test/img/tile.png", StateCapturedFile, "tile.png");
+    // p/logo@2x.png and media/clip.mp4 were not stored.
+
+    const TPageRewriter rewriter(capture, web->Tree, web->MapList, TRewriteFlags{}, 0);
+    const std::string rewritten = rewriter.Rewrite(prepared, kPageUrl);
+    const std::string expected =
+        "<html lang=\"en\">\r\n<!-- Url : \"http://www.site.test/dir/page.htm\" -->\r\n\n  <head>\n"
+        "    <link rel=\"stylesheet\" type=\"text/css\" href=\"pydoctheme.css\" "
+        "OLDREF=\"http://www.site.test/_static/pydoctheme.css?2022.1\" />\n"
+        "    <script data-url_root=\"./\" id=\"documentation_options\" src=\"doctools.js\" "
+        "OLDREF=\"http://www.site.test/_static/doctools.js\"></script>\n"
+        "    <link rel=\"next\" title=\"Dealing with Bugs\" href=\"bugs.html\" "
+        "OLDREF=\"http://www.site.test/dir/bugs.html\" />\n"
+        "    <link rel=\"preconnect\" href=\"https://fonts.example.net\">\n"
+        "    <style>\n      @import url(\"print.css\")/*VELBRIN OLDREF=%22http://www.site.test/dir/print.css%22*/ print;\n"
+        "      body { background: url(bg.png)/*VELBRIN OLDREF=http://www.site.test/dir/img/bg.png*/ }\n    </style>\n"
+        "  </head>\n<body>\n"
+        "<img src=\"logo.png\" OLDREF=\"http://www.site.test/dir/p/logo.png\" "
+        "srcset=\"logo.png 1x, http://www.site.test/dir/p/logo@2x.png 2x\" "
+        "OLDSRCSET=\"http://www.site.test/dir/p/logo.png 1x, http://www.site.test/dir/p/logo@2x.png 2x\" alt=\"Logo\"/>\n"
+        "<picture><source srcset=\"hero1.webp 640w, data:image/gif;base64,R0lGOD= 1w\" "
+        "OLDSRCSET=\"http://www.site.test/dir/p/hero.webp?w=640,480 640w, data:image/gif;base64,R0lGOD= 1w\" "
+        "type=\"image/webp\"></picture>\n"
+        "<video controls poster='NotFound.htm' OLDPOSTER=\"http://www.site.test/dir/media/poster.jpg\" "
+        "src=http://www.site.test/dir/media/clip.mp4></video>\n"
+        "<div class=\"nav\" style=\"background:url('tile.png')/*VELBRIN OLDREF=%27http://www.site.test/img/tile.png%27*/ "
+        "repeat-x\">Next: <a href=\"#top\">top</a></div>\n"
+        "</body></html>\n";
+    EXPECT_EQ(rewritten, expected);
+    EXPECT_EQ(rewriter.Rewrite(rewritten, kPageUrl), rewritten);
+
+    // Against a Web where nothing was stored, both give back the page as captured.
+    const TWebTree nothingStored;
+    const TPageRewriter back(capture, nothingStored, web->MapList, TRewriteFlags{}, 0);
+    EXPECT_EQ(back.Rewrite(prepared, kPageUrl), prepared);
+    EXPECT_EQ(back.Rewrite(rewritten, kPageUrl), prepared);
+}
+
+TEST_F(PagePreparation, StoredStyleSheetAddressesAreMadeAbsoluteAndEntered)
+{
+    const std::string sheetUrl = "http://www.site.test/_static/pydoctheme.css";
+    WriteWholeFile(capture + "pydoctheme.css", "@import url(\"default.css\");\n"
+                                               "ul.search li { background-image: url(file.png); }\n"
+                                               "a { content: url('../_static/caret-down.svg'); }\n"
+                                               "b { background: url(data:image/png;base64,iVBORw0KGgo=) }\n"
+                                               "@font-face { src: url(\"https://fonts.example.net/f.woff2\") }\n");
+    TWebFile sheet;
+    sheet.SetFileName("pydoctheme.css");
+    EXPECT_TRUE(web->SetCssLinks(sheet, sheetUrl, [this](const TLinkParam& l) { return session->LinkValidator(l); }));
+    EXPECT_EQ(ReadWholeFile(capture + "pydoctheme.css"),
+              "@import url(\"http://www.site.test/_static/default.css\");\n"
+              "ul.search li { background-image: url(http://www.site.test/_static/file.png); }\n"
+              "a { content: url('http://www.site.test/_static/caret-down.svg'); }\n"
+              "b { background: url(data:image/png;base64,iVBORw0KGgo=) }\n"
+              "@font-face { src: url(\"https://fonts.example.net/f.woff2\") }\n");
+    for (const char* url : {"http://www.site.test/_static/default.css", "http://www.site.test/_static/file.png",
+                            "http://www.site.test/_static/caret-down.svg", "https://fonts.example.net/f.woff2"}) {
+        const TWebFile* record = web->Tree.FindFile(url);
+        ASSERT_NE(record, nullptr) << url;
+        EXPECT_EQ(record->GetLinkType(), LinkTypeInline) << url;
+    }
+    EXPECT_EQ(Entered().size(), 4u);
 }
