@@ -8,8 +8,13 @@
 # local reference must name a file of the copy, and no reference may lead back
 # to the server (the program's own index pages are reported, not judged).
 # Captures the Exim specification a second time into another working
-# directory: both copies must hold the same bytes. Exits 77 (skipped)
-# without nginx, python3 or the documentation packages.
+# directory: both copies must hold the same bytes. Then captures it over
+# https (the same directory behind TLS, with a throw-away authority): with the
+# authority's certificate in the settings the copy reads offline and holds the
+# bytes of the http copy but for the addresses; without it nothing is
+# captured and the log names the certificate error; with certificate errors
+# accepted the copy is made and the log says so. Exits 77 (skipped) without
+# nginx, openssl, python3 or the documentation packages.
 set -eu
 
 cli=$1
@@ -45,11 +50,12 @@ if [ -z "${E2E_TMP:-}" ]; then
     # nginx's workers run as another user.
     chmod -R a+rX "$tmp"
     status=0
-    E2E_TMP=$tmp "$src/tests/support/with-site.sh" "$tmp/root" sh "$0" "$@" || status=$?
+    E2E_TMP=$tmp "$src/tests/support/with-site.sh" --https "$tmp/root" sh "$0" "$@" || status=$?
     exit $status
 fi
 
-# From here on nginx serves both sites under $SITE_URL.
+# From here on nginx serves both sites under $SITE_URL, and over TLS under
+# $SITE_HTTPS_URL.
 LC_ALL=C
 export LC_ALL
 tmp=$E2E_TMP
@@ -66,17 +72,24 @@ fail() {
     failures=$((failures + 1))
 }
 
-# capture NAME ADDRESS WORKPATH: captures ADDRESS into a new Web; prints its
-# capture directory (empty when the capture failed).
+# capture NAME ADDRESS WORKPATH [SETTING...]: captures ADDRESS into a new Web,
+# with the settings given (KEY=VALUE, section [Options]) in the velbrin.ini of
+# the working directory WORKPATH; prints its capture directory (empty when the
+# capture failed). The status of the program is in $tmp/NAME.status.
 capture() {
+    name=$1 address=$2 work=$3
+    shift 3
+    mkdir -p "$work"
+    { echo "[Options]"; for setting in "$@"; do echo "$setting"; done; } >"$work/velbrin.ini"
     status=0
-    "$cli" "$2" --workpath "$3" "$tmp/options.ini" >"$tmp/$1.out" 2>"$tmp/$1.err" || status=$?
+    "$cli" "$address" --workpath "$work" "$tmp/options.ini" >"$tmp/$name.out" 2>"$tmp/$name.err" || status=$?
+    echo $status >"$tmp/$name.status"
     if [ $status -ne 0 ]; then
-        echo "FAIL: capture of $2: exit status $status" >&2
-        sed 's/^/  | /' "$tmp/$1.out" "$tmp/$1.err" >&2
+        echo "FAIL: capture of $address: exit status $status" >&2
+        sed 's/^/  | /' "$tmp/$name.out" "$tmp/$name.err" >&2
         return
     fi
-    sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/$1.out"
+    sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/$name.out"
 }
 
 # --- The checker itself, on a copy whose faults are known -------------------
@@ -161,6 +174,55 @@ if [ -n "$exim_dir" ]; then
     fi
 else
     fail "the Exim specification was not captured"
+fi
+
+# --- The Exim specification over https -------------------------------------
+# The same directory from the TLS server, its certificate signed by the test
+# authority that velbrin.ini names.
+https_server=${SITE_HTTPS_URL#https://}
+https_server=${https_server%/}
+https_dir=$(capture exim-https "${SITE_HTTPS_URL}exim/" "$tmp/work-exim-https" "CaCertificates=$SITE_CA_FILE")
+if [ -n "$https_dir" ]; then
+    sed -n 's/^Session: /exim over https: /p' "$tmp/exim-https.out"
+    python3 "$checker" "$https_dir" --server "$https_server" --ignore '/static/doc/' ||
+        fail "the Exim copy made over https does not read offline"
+    if [ -n "$exim_dir" ]; then
+        python3 "$checker" --compare "$exim_dir" "$https_dir" --server1 "$SITE_URL" --server2 "$SITE_HTTPS_URL" ||
+            fail "the copies made over http and over https differ"
+    fi
+else
+    fail "the Exim specification was not captured over https"
+fi
+
+# Without the authority the server's certificate is refused: nothing is
+# captured, the program says so by its status, the log names the error.
+status=0
+"$cli" "${SITE_HTTPS_URL}exim/" --workpath "$tmp/work-exim-untrusted" "$tmp/options.ini" \
+    >"$tmp/untrusted.out" 2>"$tmp/untrusted.err" </dev/null || status=$?
+untrusted_dir=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/untrusted.out")
+[ $status -eq 1 ] || fail "a refused certificate ends the program with status $status"
+if [ -n "$untrusted_dir" ] && [ -f "$untrusted_dir/LogFile.htm" ]; then
+    grep -q "127\.0\.0\.1 : erreur TLS : .*certificate" "$untrusted_dir/LogFile.htm" ||
+        fail "the log does not name the certificate error"
+    if ls "$untrusted_dir" | grep -q '\.html$'; then
+        fail "pages were kept from a server whose certificate was refused"
+    fi
+else
+    fail "the capture with a refused certificate left no log"
+fi
+
+# Certificate errors accepted: the copy is the one made with the authority,
+# and the log tells which error was let through.
+accepted_dir=$(capture exim-accepted "${SITE_HTTPS_URL}exim/" "$tmp/work-exim-accepted" "IgnoreCertificateErrors=1")
+if [ -n "$accepted_dir" ]; then
+    grep -q "127\.0\.0\.1 : certificat accept.* malgr.* l'erreur : .*certificate" "$accepted_dir/LogFile.htm" ||
+        fail "the log does not say that a certificate error was accepted"
+    if [ -n "$https_dir" ]; then
+        python3 "$checker" --compare "$https_dir" "$accepted_dir" ||
+            fail "the copy made with certificate errors accepted differs"
+    fi
+else
+    fail "the Exim specification was not captured with certificate errors accepted"
 fi
 
 if [ $failures -ne 0 ]; then
