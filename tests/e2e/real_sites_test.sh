@@ -11,7 +11,8 @@
 # directory: both copies must hold the same bytes. Then captures it over
 # https (the same directory behind TLS, with a throw-away authority): with the
 # authority's certificate in the settings the copy reads offline and holds the
-# bytes of the http copy but for the addresses; without it nothing is
+# bytes of the http copy but for the addresses, also when the start address
+# is an http one that the server redirects to https; without it nothing is
 # captured and the log names the certificate error; with certificate errors
 # accepted the copy is made and the log says so. Exits 77 (skipped) without
 # nginx, openssl, python3 or the documentation packages.
@@ -47,6 +48,9 @@ if [ -z "${E2E_TMP:-}" ]; then
     mkdir -p "$tmp/root"
     ln -s "$python_docs" "$tmp/root/python"
     ln -s "$exim_docs" "$tmp/root/exim"
+    # The http server sends everything under /to-https/ to the https server.
+    mkdir -p "$tmp/root/to-https"
+    ln -s "$exim_docs" "$tmp/root/to-https/exim"
     # nginx's workers run as another user.
     chmod -R a+rX "$tmp"
     status=0
@@ -130,7 +134,10 @@ else
 fi
 cp -R "$known" "$tmp/known2"
 sed 's|: 01/02/03  |: 12/31/99  |' "$known/page.htm" >"$tmp/known2/page.htm"
-python3 "$checker" --compare "$known" "$tmp/known2" >/dev/null || fail "the footer's date makes two copies differ"
+printf '<dt>Speed</dt><dd>0 bytes/s</dd>' >"$known/_Home.htm"
+printf '<dt>Speed</dt><dd>3692544 bytes/s</dd>' >"$tmp/known2/_Home.htm"
+python3 "$checker" --compare "$known" "$tmp/known2" >/dev/null ||
+    fail "the footer's date or the session's speed makes two copies differ"
 printf 'y' >"$tmp/known2/bg.png"
 python3 "$checker" --compare "$known" "$tmp/known2" >/dev/null && fail "a changed picture leaves two copies the same"
 
@@ -194,6 +201,18 @@ else
     fail "the Exim specification was not captured over https"
 fi
 
+# A start address over http that the server sends over to https: the
+# whole copy comes from the https server.
+moved_dir=$(capture exim-moved "${SITE_URL}to-https/exim/" "$tmp/work-exim-moved" "CaCertificates=$SITE_CA_FILE")
+if [ -n "$moved_dir" ]; then
+    pages=$(ls "$moved_dir" | grep -c '\.html*$' || true)
+    [ "$pages" -ge 70 ] || fail "the copy of the Exim specification moved to https holds only $pages pages"
+    python3 "$checker" "$moved_dir" --server "$https_server" --ignore '/static/doc/' >"$tmp/moved.check" ||
+        { sed 's/^/  | /' "$tmp/moved.check"; fail "the Exim copy moved to https does not read offline"; }
+else
+    fail "the Exim specification moved to https was not captured"
+fi
+
 # Without the authority the server's certificate is refused: nothing is
 # captured, the program says so by its status, the log names the error.
 status=0
@@ -204,9 +223,9 @@ untrusted_dir=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/untrusted.out")
 if [ -n "$untrusted_dir" ] && [ -f "$untrusted_dir/LogFile.htm" ]; then
     grep -q "127\.0\.0\.1 : erreur TLS : .*certificate" "$untrusted_dir/LogFile.htm" ||
         fail "the log does not name the certificate error"
-    if ls "$untrusted_dir" | grep -q '\.html$'; then
-        fail "pages were kept from a server whose certificate was refused"
-    fi
+    # Only the log, the report pages and the project file.
+    kept=$(ls "$untrusted_dir" | grep -v -x -e LogFile.htm -e NotFound.htm -e BadLink.htm -e LOCAL.WEB || true)
+    [ -z "$kept" ] || fail "files were kept from a server whose certificate was refused:" $kept
 else
     fail "the capture with a refused certificate left no log"
 fi
