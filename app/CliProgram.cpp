@@ -40,8 +40,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: velbrin-cli [options] ADDRESS | PROJECT.WEB [CAPTURE] [OPTIONS.INI]\n"
     "\n"
-    "  ADDRESS          an http:// address: makes a new Web in the capture directory\n"
-    "                   of the settings (or loads the one made before) and captures it\n"
+    "  ADDRESS          an http:// or https:// address: makes a new Web in the capture\n"
+    "                   directory of the settings (or loads the one made before) and captures it\n"
     "  PROJECT.WEB      a Web's project file: prints its summary, or captures it with CAPTURE\n"
     "  OPTIONS.INI      options for a new Web: key MIMES and the capture options of\n"
     "                   its section OPTIONS\n"

@@ -1,5 +1,5 @@
 #!/bin/sh
-# compare_screens.sh [-o DIR] [VELBRIN_CLI]
+# compare_screens.sh [-o DIR] [--https] [VELBRIN_CLI]
 #
 # Puts the live pages of a few sites next to their offline copies, as a
 # reader sees them. Serves the Python 3.11 documentation (python3.11-doc), the
@@ -14,6 +14,10 @@
 #
 #   -o DIR        keep the screenshots and difference pictures in DIR
 #                 (default: a new directory under /tmp, printed at the end)
+#   --https       serve and capture the sites over https instead
+#                 (https://127.0.0.1:PORT/..., a certificate from a throw-away
+#                 authority that the capture trusts through CaCertificates= in
+#                 its velbrin.ini; Chromium is told to accept it)
 #   VELBRIN_CLI   the program to run (default: build/bin/velbrin-cli)
 #   SCREEN_FUZZ   colour distance under which pixels count as equal (compare
 #                 -fuzz, e.g. 2%; default 0)
@@ -40,10 +44,20 @@ limit=1 # percent
 
 if [ -z "${SCREENS_TMP:-}" ]; then
     out=
-    if [ "${1:-}" = "-o" ]; then
-        out=$2
-        shift 2
-    fi
+    https=
+    while [ $# -gt 0 ]; do
+        case $1 in
+        -o)
+            out=$2
+            shift 2
+            ;;
+        --https)
+            https=--https
+            shift
+            ;;
+        *) break ;;
+        esac
+    done
     cli=${1:-$repo/build/bin/velbrin-cli}
     missing=
     for tool in chromium compare nginx python3; do
@@ -83,12 +97,13 @@ if [ -z "${SCREENS_TMP:-}" ]; then
     chmod -R a+rX "$tmp"
     status=0
     SCREENS_TMP=$tmp SCREENS_OUT=$out SCREENS_CLI=$cli SCREENS_SITES=$sites \
-        "$repo/tests/support/with-site.sh" "$tmp/root" sh "$0" || status=$?
+        "$repo/tests/support/with-site.sh" $https "$tmp/root" sh "$0" || status=$?
     echo "screenshots in $out"
     exit $status
 fi
 
-# From here on nginx serves the sites under $SITE_URL.
+# From here on nginx serves the sites under $SITE_URL (and $SITE_HTTPS_URL
+# with --https).
 if [ "${VELBRIN_IN_NETNS:-}" != 1 ] && [ "${VELBRIN_NO_NETNS:-}" != 1 ]; then
     echo "compare_screens: no private network namespace; set VELBRIN_NO_NETNS=1 to run on the shared loopback" >&2
     exit 2
@@ -104,6 +119,13 @@ mkdir -p "$HOME"
 # Everything the sites hold; no footer under the pages: what is compared is
 # the copy of the page, not what the program adds to it.
 printf '[OPTIONS]\nMIMES=+ALL\nInternalLinkDepth=100\nRealLinkFlag=0\n' >"$tmp/options.ini"
+site_url=$SITE_URL
+tls_options=
+if [ -n "${SITE_HTTPS_URL:-}" ]; then
+    site_url=$SITE_HTTPS_URL
+    # The certificate comes from the test authority; only loopback is reached.
+    tls_options=--ignore-certificate-errors
+fi
 
 # shot URL FILE: the first screen of URL as a PNG.
 shot() {
@@ -111,7 +133,7 @@ shot() {
     chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1280,900 \
         --user-data-dir="$tmp/chromium" --no-first-run --disable-background-networking \
         --disable-component-update --disable-sync --disable-default-apps --disable-extensions \
-        --proxy-server=http://127.0.0.1:9 --dns-prefetch-disable --allow-file-access-from-files \
+        --proxy-server=http://127.0.0.1:9 --dns-prefetch-disable --allow-file-access-from-files $tls_options \
         --virtual-time-budget=5000 --screenshot="$2" "$1" >"$tmp/chromium.log" 2>&1 || true
     [ -s "$2" ]
 }
@@ -124,7 +146,11 @@ stored_file() {
 failed=0
 printf '%-44s %9s  %s\n' "page" "differs" "stored as"
 for site in $SCREENS_SITES; do
-    "$SCREENS_CLI" "${SITE_URL}$site/" --workpath "$tmp/work-$site" "$tmp/options.ini" \
+    mkdir -p "$tmp/work-$site"
+    if [ -n "${SITE_CA_FILE:-}" ]; then
+        printf '[Options]\nCaCertificates=%s\n' "$SITE_CA_FILE" >"$tmp/work-$site/velbrin.ini"
+    fi
+    "$SCREENS_CLI" "${site_url}$site/" --workpath "$tmp/work-$site" "$tmp/options.ini" \
         >"$tmp/$site.out" 2>"$tmp/$site.err" || true
     dir=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/$site.out")
     if [ -z "$dir" ]; then
@@ -135,7 +161,7 @@ for site in $SCREENS_SITES; do
     fi
     eval "pages=\$${site}_pages"
     for page in $pages; do
-        url=${SITE_URL}$site/$page
+        url=${site_url}$site/$page
         name=$(echo "$site/$page" | tr '/' '_' | sed 's/\.html$//')
         file=$(stored_file "$dir" "$url")
         if [ -z "$file" ]; then

@@ -74,7 +74,7 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
             return std::nullopt;
         }
         std::string absolute = base.empty() ? ResolveUrl(address, base)
-                                            : GetUrlText(TUrl::Create(address, &parsedBase));
+                                            : GetUrlText(ResolveLink(address, parsedBase));
         const TUrl parsed = TUrl::Create(absolute);
         others.emplace_back(absolute, kind);
         if (IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol))
@@ -130,9 +130,10 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         std::string absolute;
         TTagEdits edits;
         if (!link.Link.Value.empty()) {
-            // ResolveUrl(link.Link.Value, base), with the base parsed already.
+            // Resolved against the base parsed already; an https page's
+            // relative links stay https.
             absolute = base.empty() ? ResolveUrl(link.Link.Value, base)
-                                    : GetUrlText(TUrl::Create(link.Link.Value, &parsedBase));
+                                    : GetUrlText(ResolveLink(link.Link.Value, parsedBase));
             const TUrl parsed = TUrl::Create(absolute);
             if (IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol))
                 parser.ReplaceParamValue(i, link.Link, absolute, edits);
@@ -229,7 +230,7 @@ bool TWEB::SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkF
             found.push_back(std::move(link));
             return std::nullopt;
         }
-        std::string absolute = GetUrlText(TUrl::Create(address, &base));
+        std::string absolute = GetUrlText(ResolveLink(address, base));
         const TUrl parsed = TUrl::Create(absolute);
         link.Link.Value = absolute;
         found.push_back(std::move(link));

@@ -201,7 +201,8 @@ bool TCapture::OnHeader(TRequest& request)
 bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
 {
     const std::string& location = request.Header().Location;
-    std::string target = ResolveUrl(location, request.Url());
+    // A relative Location keeps the protocol of the request it answers.
+    std::string target = GetUrlText(ResolveLink(location, TUrl::Create(request.Url())));
     // An address this capture cannot fetch (another protocol, no host) is not
     // entered: it would be requested from the wrong server. The log names it
     // as the server wrote it: resolving an address of an unknown protocol

@@ -46,9 +46,8 @@ std::string NormalizeDirectory(std::string_view directory)
     return JoinPath(segments);
 }
 
-} // namespace
-
-TUrl TUrl::Create(std::string_view text, const TUrl* base)
+// TUrl::Create, and ResolveLink when keepBaseProtocol is set.
+TUrl ParseUrl(std::string_view text, const TUrl* base, bool keepBaseProtocol)
 {
     // The texts are views into text (or into pathBuffer) until they are
     // stored: an address is parsed for every link of every page.
@@ -56,13 +55,17 @@ TUrl TUrl::Create(std::string_view text, const TUrl* base)
     std::string_view rest = text.substr(0, kShortStringMax);
 
     // 1. Protocol.
+    bool prefixed = false;
     for (std::size_t i = 0; i < kProtocolPrefixes.size(); ++i) {
         if (StartsWithNoCase(rest, kProtocolPrefixes[i])) {
             url.Protocol = static_cast<std::uint8_t>(i);
             rest.remove_prefix(kProtocolPrefixes[i].size());
+            prefixed = true;
             break;
         }
     }
+    if (!prefixed && keepBaseProtocol && base)
+        url.Protocol = base->Protocol;
 
     // 2. Query.
     if (std::size_t question = rest.find('?'); question != std::string_view::npos) {
@@ -129,6 +132,12 @@ TUrl TUrl::Create(std::string_view text, const TUrl* base)
     url.Directory = NormalizeDirectory(path.substr(0, last + 1));
     return url;
 }
+
+} // namespace
+
+TUrl TUrl::Create(std::string_view text, const TUrl* base) { return ParseUrl(text, base, false); }
+
+TUrl ResolveLink(std::string_view text, const TUrl& base) { return ParseUrl(text, &base, true); }
 
 std::string GetUrlText(const TUrl& url)
 {

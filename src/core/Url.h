@@ -53,6 +53,11 @@ struct TUrl {
     static TUrl Create(std::string_view text, const TUrl* base = nullptr);
 };
 
+// A reference found in a document fetched from base: as TUrl::Create, but a
+// reference without a prefix ("page.htm", "/top.htm", "//host/x") takes the
+// protocol of base, so that the links of a page fetched over https stay https.
+TUrl ResolveLink(std::string_view text, const TUrl& base);
+
 // The canonical text: prefix, "//", host, ":" port when written, directory,
 // file name; cut at 255.
 std::string GetUrlText(const TUrl& url);

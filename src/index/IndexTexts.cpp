@@ -73,7 +73,8 @@ std::string LocalHref(std::string_view fileName)
 
 bool IsWebAddress(std::string_view address)
 {
-    return StartsWithNoCase(address, "http:") || StartsWithNoCase(address, "ftp:");
+    return StartsWithNoCase(address, "http:") || StartsWithNoCase(address, "https:")
+           || StartsWithNoCase(address, "ftp:");
 }
 
 } // namespace velbrin

@@ -28,8 +28,8 @@ std::int64_t SessionSpeed(std::int32_t receivedKb, TDateTime start, TDateTime en
 // (IsSafeLocalName) or is empty.
 std::string LocalHref(std::string_view fileName);
 
-// An address the index may link to: one that starts with "http:" or "ftp:"
-// (any case). Anything else is shown as text.
+// An address the index may link to: one that starts with "http:", "https:"
+// or "ftp:" (any case). Anything else is shown as text.
 bool IsWebAddress(std::string_view address);
 
 } // namespace velbrin

@@ -181,6 +181,18 @@ TEST(UrlParse, HttpsIsItsOwnProtocolWithPort443)
     EXPECT_EQ(GetProtocol("https://h.tld/"), 5);
 }
 
+TEST(UrlParse, LinksOfAnHttpsPageStayHttps)
+{
+    const TUrl page = TUrl::Create("https://h.tld:8443/docs/a.htm");
+    EXPECT_EQ(GetUrlText(ResolveLink("b.htm", page)), "https://h.tld:8443/docs/b.htm");
+    EXPECT_EQ(GetUrlText(ResolveLink("/top.htm?x=1", page)), "https://h.tld:8443/top.htm?x=1");
+    EXPECT_EQ(GetUrlText(ResolveLink("//other.tld/x", page)), "https://other.tld/x");
+    EXPECT_EQ(GetUrlText(ResolveLink("//other.tld:zz/x", page)), "https://other.tld:443/x");
+    // A written prefix wins, and an http page's links are what they were.
+    EXPECT_EQ(GetUrlText(ResolveLink("http://h.tld/x", page)), "http://h.tld/x");
+    EXPECT_EQ(GetUrlText(ResolveLink("../c.htm", TUrl::Create("http://h.tld/d/e/"))), "http://h.tld/d/c.htm");
+}
+
 TEST(UrlQuestions, TreeKeys)
 {
     TStringList keys = UrlToList("http://h:81/a/b.htm");

@@ -8,8 +8,14 @@
 # local reference must name a file of the copy, and no reference may lead back
 # to the server (the program's own index pages are reported, not judged).
 # Captures the Exim specification a second time into another working
-# directory: both copies must hold the same bytes. Exits 77 (skipped)
-# without nginx, python3 or the documentation packages.
+# directory: both copies must hold the same bytes. Then captures it over
+# https (the same directory behind TLS, with a throw-away authority): with the
+# authority's certificate in the settings the copy reads offline and holds the
+# bytes of the http copy but for the addresses, also when the start address
+# is an http one that the server redirects to https; without it nothing is
+# captured and the log names the certificate error; with certificate errors
+# accepted the copy is made and the log says so. Exits 77 (skipped) without
+# nginx, openssl, python3 or the documentation packages.
 set -eu
 
 cli=$1
@@ -42,14 +48,18 @@ if [ -z "${E2E_TMP:-}" ]; then
     mkdir -p "$tmp/root"
     ln -s "$python_docs" "$tmp/root/python"
     ln -s "$exim_docs" "$tmp/root/exim"
+    # The http server sends everything under /to-https/ to the https server.
+    mkdir -p "$tmp/root/to-https"
+    ln -s "$exim_docs" "$tmp/root/to-https/exim"
     # nginx's workers run as another user.
     chmod -R a+rX "$tmp"
     status=0
-    E2E_TMP=$tmp "$src/tests/support/with-site.sh" "$tmp/root" sh "$0" "$@" || status=$?
+    E2E_TMP=$tmp "$src/tests/support/with-site.sh" --https "$tmp/root" sh "$0" "$@" || status=$?
     exit $status
 fi
 
-# From here on nginx serves both sites under $SITE_URL.
+# From here on nginx serves both sites under $SITE_URL, and over TLS under
+# $SITE_HTTPS_URL.
 LC_ALL=C
 export LC_ALL
 tmp=$E2E_TMP
@@ -66,17 +76,24 @@ fail() {
     failures=$((failures + 1))
 }
 
-# capture NAME ADDRESS WORKPATH: captures ADDRESS into a new Web; prints its
-# capture directory (empty when the capture failed).
+# capture NAME ADDRESS WORKPATH [SETTING...]: captures ADDRESS into a new Web,
+# with the settings given (KEY=VALUE, section [Options]) in the velbrin.ini of
+# the working directory WORKPATH; prints its capture directory (empty when the
+# capture failed). The status of the program is in $tmp/NAME.status.
 capture() {
+    name=$1 address=$2 work=$3
+    shift 3
+    mkdir -p "$work"
+    { echo "[Options]"; for setting in "$@"; do echo "$setting"; done; } >"$work/velbrin.ini"
     status=0
-    "$cli" "$2" --workpath "$3" "$tmp/options.ini" >"$tmp/$1.out" 2>"$tmp/$1.err" || status=$?
+    "$cli" "$address" --workpath "$work" "$tmp/options.ini" >"$tmp/$name.out" 2>"$tmp/$name.err" || status=$?
+    echo $status >"$tmp/$name.status"
     if [ $status -ne 0 ]; then
-        echo "FAIL: capture of $2: exit status $status" >&2
-        sed 's/^/  | /' "$tmp/$1.out" "$tmp/$1.err" >&2
+        echo "FAIL: capture of $address: exit status $status" >&2
+        sed 's/^/  | /' "$tmp/$name.out" "$tmp/$name.err" >&2
         return
     fi
-    sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/$1.out"
+    sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/$name.out"
 }
 
 # --- The checker itself, on a copy whose faults are known -------------------
@@ -117,7 +134,10 @@ else
 fi
 cp -R "$known" "$tmp/known2"
 sed 's|: 01/02/03  |: 12/31/99  |' "$known/page.htm" >"$tmp/known2/page.htm"
-python3 "$checker" --compare "$known" "$tmp/known2" >/dev/null || fail "the footer's date makes two copies differ"
+printf '<dt>Speed</dt><dd>0 bytes/s</dd>' >"$known/_Home.htm"
+printf '<dt>Speed</dt><dd>3692544 bytes/s</dd>' >"$tmp/known2/_Home.htm"
+python3 "$checker" --compare "$known" "$tmp/known2" >/dev/null ||
+    fail "the footer's date or the session's speed makes two copies differ"
 printf 'y' >"$tmp/known2/bg.png"
 python3 "$checker" --compare "$known" "$tmp/known2" >/dev/null && fail "a changed picture leaves two copies the same"
 
@@ -161,6 +181,67 @@ if [ -n "$exim_dir" ]; then
     fi
 else
     fail "the Exim specification was not captured"
+fi
+
+# --- The Exim specification over https -------------------------------------
+# The same directory from the TLS server, its certificate signed by the test
+# authority that velbrin.ini names.
+https_server=${SITE_HTTPS_URL#https://}
+https_server=${https_server%/}
+https_dir=$(capture exim-https "${SITE_HTTPS_URL}exim/" "$tmp/work-exim-https" "CaCertificates=$SITE_CA_FILE")
+if [ -n "$https_dir" ]; then
+    sed -n 's/^Session: /exim over https: /p' "$tmp/exim-https.out"
+    python3 "$checker" "$https_dir" --server "$https_server" --ignore '/static/doc/' ||
+        fail "the Exim copy made over https does not read offline"
+    if [ -n "$exim_dir" ]; then
+        python3 "$checker" --compare "$exim_dir" "$https_dir" --server1 "$SITE_URL" --server2 "$SITE_HTTPS_URL" ||
+            fail "the copies made over http and over https differ"
+    fi
+else
+    fail "the Exim specification was not captured over https"
+fi
+
+# A start address over http that the server sends over to https: the
+# whole copy comes from the https server.
+moved_dir=$(capture exim-moved "${SITE_URL}to-https/exim/" "$tmp/work-exim-moved" "CaCertificates=$SITE_CA_FILE")
+if [ -n "$moved_dir" ]; then
+    pages=$(ls "$moved_dir" | grep -c '\.html*$' || true)
+    [ "$pages" -ge 70 ] || fail "the copy of the Exim specification moved to https holds only $pages pages"
+    python3 "$checker" "$moved_dir" --server "$https_server" --ignore '/static/doc/' >"$tmp/moved.check" ||
+        { sed 's/^/  | /' "$tmp/moved.check"; fail "the Exim copy moved to https does not read offline"; }
+else
+    fail "the Exim specification moved to https was not captured"
+fi
+
+# Without the authority the server's certificate is refused: nothing is
+# captured, the program says so by its status, the log names the error.
+status=0
+"$cli" "${SITE_HTTPS_URL}exim/" --workpath "$tmp/work-exim-untrusted" "$tmp/options.ini" \
+    >"$tmp/untrusted.out" 2>"$tmp/untrusted.err" </dev/null || status=$?
+untrusted_dir=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/untrusted.out")
+[ $status -eq 1 ] || fail "a refused certificate ends the program with status $status"
+if [ -n "$untrusted_dir" ] && [ -f "$untrusted_dir/LogFile.htm" ]; then
+    grep -q "127\.0\.0\.1 : erreur TLS : .*certificate" "$untrusted_dir/LogFile.htm" ||
+        fail "the log does not name the certificate error"
+    # Only the log, the report pages and the project file.
+    kept=$(ls "$untrusted_dir" | grep -v -x -e LogFile.htm -e NotFound.htm -e BadLink.htm -e LOCAL.WEB || true)
+    [ -z "$kept" ] || fail "files were kept from a server whose certificate was refused:" $kept
+else
+    fail "the capture with a refused certificate left no log"
+fi
+
+# Certificate errors accepted: the copy is the one made with the authority,
+# and the log tells which error was let through.
+accepted_dir=$(capture exim-accepted "${SITE_HTTPS_URL}exim/" "$tmp/work-exim-accepted" "IgnoreCertificateErrors=1")
+if [ -n "$accepted_dir" ]; then
+    grep -q "127\.0\.0\.1 : certificat accept.* malgr.* l'erreur : .*certificate" "$accepted_dir/LogFile.htm" ||
+        fail "the log does not say that a certificate error was accepted"
+    if [ -n "$https_dir" ]; then
+        python3 "$checker" --compare "$https_dir" "$accepted_dir" ||
+            fail "the copy made with certificate errors accepted differs"
+    fi
+else
+    fail "the Exim specification was not captured with certificate errors accepted"
 fi
 
 if [ $failures -ne 0 ]; then

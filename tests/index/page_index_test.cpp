@@ -60,6 +60,23 @@ TEST_F(PageIndexTest, RowOfTheHtmlListHasDescriptionFileAndAddress)
               "\r\n");
 }
 
+TEST_F(PageIndexTest, HttpsAddressIsALinkOtherSchemesText)
+{
+    w.WriteTemplates();
+    w.Page("https://www.example.org/s.htm", "S.htm", "Secure");
+    w.Page("news://www.example.org/n.htm", "N.htm", "News");
+    TPageIndex list(web.Describe(), 10, w.templates);
+    list.BeginSite("www.example.org", "https://www.example.org/", 0, "S.htm");
+    list.SetItemCount(2);
+    web.Tree.ForEachFile([&](TWebFile& file) { return !list.OfferFile(file); });
+    list.FinishSite();
+
+    const std::string page = w.Read("_IxH.htm");
+    EXPECT_NE(page.find(kCell + "<A HREF=\"https://www.example.org/s.htm\">https://www.example.org/s.htm</A>"),
+              std::string::npos);
+    EXPECT_NE(page.find(kCell + "news://www.example.org/n.htm</TD>"), std::string::npos);
+}
+
 TEST_F(PageIndexTest, EveryVariableHasItsValue)
 {
     web.Title = "Les <b>Bons</b> & co";

@@ -61,6 +61,27 @@ TEST_F(PagePreparation, BaseTagChangesTheBaseOfTheLinksAfterIt)
     EXPECT_NE(web->Tree.FindFile("http://www.site.test/other/b.htm"), nullptr);
 }
 
+TEST_F(PagePreparation, RelativeAddressesOfAnHttpsPageStayHttps)
+{
+    const std::string secure = "https://www.site.test/dir/page.htm";
+    WriteWholeFile(capture + "page.htm", "<A HREF=\"a.htm\">a</A><IMG SRC=\"//img.site.test/p.gif\">"
+                                         "<STYLE>body { background: url(/bg.png) }</STYLE>");
+    ASSERT_TRUE(web->SetHtmlLinks(*page, secure, [this](const TLinkParam& l) { return session->LinkValidator(l); }));
+    EXPECT_EQ(ReadWholeFile(capture + "page.htm"),
+              "<A HREF=\"https://www.site.test/dir/a.htm\">a</A><IMG SRC=\"https://img.site.test/p.gif\">"
+              "<STYLE>body { background: url(https://www.site.test/bg.png) }</STYLE>");
+    EXPECT_EQ(Entered(), (std::vector<std::string>{"https://www.site.test/dir/a.htm", "https://www.site.test/bg.png",
+                                                   "https://img.site.test/p.gif"}));
+
+    // A style sheet fetched over https: its references too.
+    page->SetFileName("sheet.css");
+    WriteWholeFile(capture + "sheet.css", "@import \"more.css\"; p { background: url(../dot.png) }");
+    ASSERT_TRUE(web->SetCssLinks(*page, "https://www.site.test/dir/sheet.css",
+                                 [this](const TLinkParam& l) { return session->LinkValidator(l); }));
+    EXPECT_EQ(ReadWholeFile(capture + "sheet.css"),
+              "@import \"https://www.site.test/dir/more.css\"; p { background: url(https://www.site.test/dot.png) }");
+}
+
 TEST_F(PagePreparation, LowResolutionSourceIsDroppedBeforeOrAfterTheSource)
 {
     std::string out = Prepare("<IMG SRC=\"p.gif\" LOWSRC=\"low.gif\" ALT=\"x\"><IMG LOWSRC=\"low2.gif\" SRC=\"q.gif\">");

@@ -25,12 +25,13 @@ are broken on the site itself. Prints the counts always, and the first 20
 findings of each kind; exits 1 when anything was found, 0 otherwise.
 
 The second form compares two capture directories: the same file names, and the
-same bytes but for the capture date in the footer of each page and in the
-index. With --server1 and --server2, the address prefix URL2 in the files of
-DIR2 reads as URL1 (a copy made over https against one made over http, or from
-another port). The project file and the capture log are only compared by name
-(they hold the times of the session); --skip names more such files. Exits 1 on
-a difference.
+same bytes but for the capture date in the footer of each page and the times
+and speed of the session in the index. With --server1 and --server2, the
+address prefix URL2 in the files of DIR2 reads as URL1 (a copy made over https
+against one made over http, or from another port), and the size of the copy on
+its home page is not compared. The project file and the capture log are only
+compared by name (they hold the times of the session); --skip names more such
+files. Exits 1 on a difference.
 """
 
 import argparse
@@ -76,6 +77,9 @@ FOOTER_ON = "<!--VELBRIN=ON-->"
 FOOTER_OFF = "<!--VELBRIN=OFF-->"
 FOOTER_DATE = re.compile(rb"(Captured by Velbrin from  <A HREF=[^>]*>.*?</a> : )[^\r\n]*")
 # The long dates of the index pages ("Wednesday 9 Dec 2026 , 07:24:14").
+# The size of the copy on its home page, and the speed of the last session.
+COPY_SIZE = re.compile(rb"(Size on disk</dt><dd>)[^<]*")
+SESSION_SPEED = re.compile(rb"(Speed</dt><dd>)[^<]*")
 CLOCK_TIME = re.compile(rb"\b[0-9]{2}:[0-9]{2}:[0-9]{2}\b")
 INDEX_DATE = re.compile(rb"[A-Z][a-z]+day [0-9]{1,2} [A-Za-z]{3}[a-z.]* [0-9]{4} , [0-9]{2}:[0-9]{2}:[0-9]{2}")
 CSS_COMMENT = re.compile(r"/\*.*?\*/", re.S)
@@ -429,14 +433,20 @@ def check(directory, server, ignores, own_pages):
     return 1 if failed else 0
 
 
-def normalized(name, data, replace):
+def normalized(name, data, replace, any_size):
     data = FOOTER_DATE.sub(rb"\1DATE", data)
     if OWN_FILES.match(os.path.basename(name)):
-        # The index tells when the session ran and how long it took.
+        # The index tells when the session ran, how long it took and how
+        # fast the bytes came.
         data = INDEX_DATE.sub(b"DATE", data)
         data = CLOCK_TIME.sub(b"TIME", data)
+        data = SESSION_SPEED.sub(rb"\1SPEED", data)
     if replace:
         data = data.replace(replace[1], replace[0])
+    if any_size and OWN_FILES.match(os.path.basename(name)):
+        # The size of the copy counts the bytes of the addresses its pages
+        # keep: another server address gives another size.
+        data = COPY_SIZE.sub(rb"\1SIZE", data)
     return data
 
 
@@ -460,9 +470,9 @@ def compare(first, second, server1, server2, skips):
         if os.path.basename(name) in skips:
             continue
         with open(os.path.join(first, name), "rb") as stream:
-            data1 = normalized(name, stream.read(), None)
+            data1 = normalized(name, stream.read(), None, replace is not None)
         with open(os.path.join(second, name), "rb") as stream:
-            data2 = normalized(name, stream.read(), replace)
+            data2 = normalized(name, stream.read(), replace, replace is not None)
         if data1 == data2:
             same += 1
             continue

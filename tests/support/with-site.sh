@@ -7,7 +7,9 @@
 # on a second free port, with a certificate for 127.0.0.1 and localhost from a
 # throw-away authority (make-test-ca.sh); COMMAND then also gets
 # SITE_HTTPS_PORT, SITE_HTTPS_URL (https://127.0.0.1:PORT/) and SITE_CA_FILE
-# (that authority's certificate, PEM). Where the machine allows it, everything runs inside a
+# (that authority's certificate, PEM), and the http server answers every
+# address under /to-https/ with a permanent redirect to the same address on
+# the https server. Where the machine allows it, everything runs inside a
 # private network namespace that has only the loopback interface, so nothing
 # can reach beyond 127.0.0.1. Exits with COMMAND's status.
 set -eu
@@ -59,9 +61,14 @@ attempt=0
 while :; do
     attempt=$((attempt + 1))
     port=$(random_port)
+    to_https=
     if [ $https = 1 ]; then
         https_port=$(random_port)
         [ "$https_port" != "$port" ] || continue
+        to_https="
+        location /to-https/ {
+            return 301 https://127.0.0.1:$https_port\$request_uri;
+        }"
         tls_server="
     server {
         listen 127.0.0.1:$https_port ssl;
@@ -92,7 +99,7 @@ http {
         listen 127.0.0.1:$port;
         server_name localhost;
         root $docroot;
-        index index.html index.htm;
+        index index.html index.htm;$to_https
     }$tls_server
 }
 CONF
