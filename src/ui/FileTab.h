@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/LimitField.h"
 
-class QCheckBox;
-class QSpinBox;
+#include <QWidget>
 
 namespace velbrin {
 
@@ -25,11 +24,7 @@ public:
     QWidget* MimeArea() const { return m_mimeArea; }
 
 private:
-    struct TLimit {
-        QCheckBox* Check = nullptr;
-        QSpinBox* Edit = nullptr;
-    };
-    TLimit m_maxFileCount, m_minFileSize, m_maxFileSize, m_maxDiskSize;
+    TLimitField m_maxFileCount, m_minFileSize, m_maxFileSize, m_maxDiskSize;
     QWidget* m_mimeArea = nullptr;
 };
 
