@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -31,20 +32,21 @@ TFileTab::TFileTab(QWidget* parent) : QWidget(parent)
     m_minFileSize = TLimitField::Make(limits, QStringLiteral("Lowest file size:"), QStringLiteral("MinFileSize"));
     m_maxFileSize = TLimitField::Make(limits, QStringLiteral("Highest file size:"), QStringLiteral("MaxFileSize"));
     m_maxDiskSize = TLimitField::Make(limits, QStringLiteral("Maximum hard drive space:"), QStringLiteral("MaxDiskSize"));
-    // Two columns: counts and disk on the left, file sizes on the right.
-    const auto place = [&](const TLimitField& limit, int row, int column, bool kilobytes) {
-        grid->addWidget(limit.Check, row, column);
-        grid->addWidget(limit.Edit, row, column + 1);
+    const auto place = [&](const TLimitField& limit, int row, bool kilobytes) {
+        grid->addWidget(limit.Check, row, 0);
+        grid->addWidget(limit.Edit, row, 1);
         if (kilobytes)
-            grid->addWidget(new QLabel(QStringLiteral("Ko"), limits), row, column + 2);
+            grid->addWidget(new QLabel(QStringLiteral("Ko"), limits), row, 2);
     };
-    place(m_maxFileCount, 0, 0, false);
-    place(m_maxDiskSize, 1, 0, true);
-    place(m_minFileSize, 0, 4, true);
-    place(m_maxFileSize, 1, 4, true);
-    grid->setColumnMinimumWidth(3, 8);
-    grid->setColumnStretch(3, 1);
-    layout->addWidget(limits);
+    place(m_maxFileCount, 0, false);
+    place(m_minFileSize, 1, true);
+    place(m_maxFileSize, 2, true);
+    place(m_maxDiskSize, 3, true);
+    // The group keeps its own width, at the left.
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(limits);
+    bottom->addStretch(1);
+    layout->addLayout(bottom);
 }
 
 void TFileTab::WebToControls(const TWEB& web)

@@ -9,7 +9,7 @@ namespace velbrin {
 class TWEB;
 
 // "F&ile": the "Limits" group (MaxFileCountCheck/Edit, MinFileSizeCheck/Edit,
-// MaxFileSizeCheck/Edit, MaxDiskSizeCheck/Edit) and, beside it, the place of
+// MaxFileSizeCheck/Edit, MaxDiskSizeCheck/Edit) and, above it, the place of
 // the MIME type grid.
 class TFileTab : public QWidget {
     Q_OBJECT

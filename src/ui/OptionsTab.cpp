@@ -2,14 +2,15 @@
 
 #include "capture/Web.h"
 #include "core/ShortString.h"
+#include "ui/ByteField.h"
 #include "ui/LimitField.h"
-#include "ui/ShownText.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -35,6 +36,28 @@ QLineEdit* MakeTextField(QWidget* parent, const QString& name)
     return field;
 }
 
+// A check box whose caption wraps: the caption is a label beside the box,
+// and a click on it toggles the box.
+class TCheckCaption : public QLabel {
+public:
+    TCheckCaption(const QString& caption, QCheckBox* check, QWidget* parent) : QLabel(caption, parent), m_check(check)
+    {
+        setWordWrap(true);
+        setBuddy(check);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QLabel::mouseReleaseEvent(event);
+        if (m_check->isEnabled())
+            m_check->toggle();
+    }
+
+private:
+    QCheckBox* m_check;
+};
+
 QGridLayout* GroupLayout(QGroupBox* group)
 {
     auto* layout = new QGridLayout(group);
@@ -54,13 +77,19 @@ TOptionsTab::TOptionsTab(QWidget* parent) : QWidget(parent)
     auto* mainWeb = new QGroupBox(QStringLiteral("Main Web"), this);
     mainWeb->setObjectName(QStringLiteral("MainWebGroup"));
     auto* mainLayout = GroupLayout(mainWeb);
-    m_internalPathLimit = MakeCheck(
-        mainWeb, QStringLiteral(" Restrict search to the included path in URL (but not CGI or included objects)."),
-        QStringLiteral("InternalPathLimitCheck"));
+    m_internalPathLimit = MakeCheck(mainWeb, QString(), QStringLiteral("InternalPathLimitCheck"));
+    auto* internalPathCaption = new TCheckCaption(
+        QStringLiteral(" Restrict search to the included path in URL (but not CGI or included objects)."),
+        m_internalPathLimit, mainWeb);
+    internalPathCaption->setObjectName(QStringLiteral("InternalPathLimitLabel"));
+    auto* internalPathRow = new QHBoxLayout;
+    internalPathRow->setSpacing(0);
+    internalPathRow->addWidget(m_internalPathLimit, 0, Qt::AlignTop);
+    internalPathRow->addWidget(internalPathCaption, 1);
     m_internalLinkDepth = MakeNumberField(mainWeb, QStringLiteral("InternalLinkDepthEdit"), 0, kMaxDepth);
     auto* internalDepthLabel = new QLabel(QStringLiteral("Search level of internal links:"), mainWeb);
     internalDepthLabel->setBuddy(m_internalLinkDepth);
-    mainLayout->addWidget(m_internalPathLimit, 0, 0, 1, 3);
+    mainLayout->addLayout(internalPathRow, 0, 0, 1, 3);
     mainLayout->addWidget(internalDepthLabel, 1, 0);
     mainLayout->addWidget(m_internalLinkDepth, 1, 1);
     mainLayout->setColumnStretch(2, 1);
@@ -115,9 +144,10 @@ TOptionsTab::TOptionsTab(QWidget* parent) : QWidget(parent)
     accessRow->setColumnStretch(4, 1);
     layout->addLayout(accessRow);
 
-    auto* pages = new QGroupBox(QStringLiteral("Pages"), this);
-    pages->setObjectName(QStringLiteral("PagesGroup"));
-    auto* pagesLayout = GroupLayout(pages);
+    QWidget* pages = this;
+    auto* pagesLayout = new QGridLayout;
+    pagesLayout->setContentsMargins(6, 2, 0, 0);
+    pagesLayout->setVerticalSpacing(0);
     m_realLink = MakeCheck(pages, QStringLiteral(" Add link to the actual URL at end of page."), QStringLiteral("RealLinkCheck"));
     m_suppressLink = MakeCheck(pages, QStringLiteral(" Delete all links to bad URLs."), QStringLiteral("SuppressLinkCheck"));
     m_refLimit = MakeCheck(pages, QStringLiteral(" Do not capture pictures in HTML pages."), QStringLiteral("RefLimitCheck"));
@@ -127,7 +157,7 @@ TOptionsTab::TOptionsTab(QWidget* parent) : QWidget(parent)
     pagesLayout->addWidget(m_suppressLink, 1, 0);
     pagesLayout->addWidget(m_refLimit, 2, 0);
     pagesLayout->addWidget(m_backgroundOnly, 3, 0);
-    layout->addWidget(pages);
+    layout->addLayout(pagesLayout);
     layout->addStretch(1);
 
     connect(m_externalWebDepth, &QSpinBox::valueChanged, this, [this] { UpdateExternalWebs(); });
@@ -143,8 +173,8 @@ void TOptionsTab::WebToControls(const TWEB& web)
     m_externalPathLimit->setChecked(options.ExternalPathLimit);
     m_externalLinkDepth->setValue(options.ExternalLinkDepth);
     TLimitField{m_maxTimeCheck, m_maxTime}.Show(options.MaxTime);
-    m_username->setText(ShownText(options.Username));
-    m_password->setText(ShownText(options.Password));
+    ShowBytes(m_username, options.Username);
+    ShowBytes(m_password, options.Password);
     m_realLink->setChecked(options.RealLinkFlag);
     m_suppressLink->setChecked(options.SuppressLinkFlag);
     m_refLimit->setChecked(options.RefLimit);
@@ -161,8 +191,8 @@ void TOptionsTab::ControlsToWeb(TWEB& web) const
     options.ExternalPathLimit = m_externalPathLimit->isChecked();
     options.SetInteger(&TOPTIONS::ExternalLinkDepth, m_externalLinkDepth->value());
     options.SetInteger(&TOPTIONS::MaxTime, TLimitField{m_maxTimeCheck, m_maxTime}.Value());
-    options.Username = ShortString(StoredText(m_username->text()));
-    options.Password = ShortString(StoredText(m_password->text()));
+    options.Username = ShortString(FieldBytes(m_username));
+    options.Password = ShortString(FieldBytes(m_password));
     options.RealLinkFlag = m_realLink->isChecked();
     options.SuppressLinkFlag = m_suppressLink->isChecked();
     options.RefLimit = m_refLimit->isChecked();

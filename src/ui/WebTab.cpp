@@ -3,6 +3,7 @@
 #include "capture/Web.h"
 #include "core/DateTime.h"
 #include "core/ShortString.h"
+#include "ui/ByteField.h"
 #include "ui/ShownText.h"
 
 #include <QGridLayout>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -95,7 +97,8 @@ TWebTab::TWebTab(QWidget* parent) : QWidget(parent)
     m_browserIcon = new QToolButton(this);
     m_browserIcon->setObjectName(QStringLiteral("BrowserIcon"));
     m_browserIcon->setToolTip(QStringLiteral("Navigator's Icon"));
-    m_browserIcon->setIcon(QIcon::fromTheme(QStringLiteral("web-browser")));
+    m_browserIcon->setIcon(
+        QIcon::fromTheme(QStringLiteral("web-browser"), style()->standardIcon(QStyle::SP_DesktopIcon)));
     m_browserIcon->setIconSize(QSize(32, 32));
     m_browserIcon->setAutoRaise(true);
     buttons->addWidget(m_home);
@@ -125,12 +128,9 @@ TWebTab::TWebTab(QWidget* parent) : QWidget(parent)
 
 void TWebTab::WebToControls(const TWEB& web)
 {
-    m_url->setText(ShownText(web.Url));
-    m_url->setCursorPosition(0);
-    m_path->setText(ShownText(web.Path));
-    m_path->setCursorPosition(0);
-    m_title->setText(ShownText(web.Title));
-    m_title->setCursorPosition(0);
+    ShowBytes(m_url, web.Url);
+    ShowBytes(m_path, web.Path);
+    ShowBytes(m_title, web.Title);
     m_pageCount->setText(QString::number(web.CapturedCount));
     m_size->setText(QString::number(web.TotalSize / 1024) + QStringLiteral(" Ko"));
     m_date->setText(CaptureDateText(web.CaptureDate));
@@ -138,16 +138,13 @@ void TWebTab::WebToControls(const TWEB& web)
 
 void TWebTab::ControlsToWeb(TWEB& web) const
 {
-    // The fields show the Web's bytes through ShownText; an unchanged field
-    // gives back the bytes it was filled with, whatever their encoding.
-    const std::string url = StoredText(m_url->text().trimmed());
-    if (!url.empty() && m_url->text() != ShownText(web.Url))
+    const std::string url = FieldBytes(m_url);
+    if (!url.empty() && url != web.Url)
         web.SetUrl(ShortString(url));
-    const std::string path = StoredText(m_path->text().trimmed());
-    if (!path.empty() && m_path->text() != ShownText(web.Path))
+    const std::string path = FieldBytes(m_path);
+    if (!path.empty() && path != web.Path)
         web.SetPath(path);
-    if (m_title->text() != ShownText(web.Title))
-        web.Title = ShortString(StoredText(m_title->text()));
+    web.Title = ShortString(FieldBytes(m_title));
 }
 
 } // namespace velbrin
