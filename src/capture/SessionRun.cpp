@@ -72,7 +72,7 @@ bool ReportNothingCaptured(const TParam& settings)
         return false;
     }
     if (status == 0 || status == 400 || status == 404)
-        return ErrorBox(TErrorKind::Connection, "\r\nRename Web's URL?", mbYes | mbNo, 0, url) == TModalResult::Yes;
+        return ErrorBox(TErrorKind::Connection, "\r\nRename Web's URL?", mbYes | mbNo, status, url) == TModalResult::Yes;
     ErrorBox(TErrorKind::Http, "", mbOk, status, url);
     return false;
 }

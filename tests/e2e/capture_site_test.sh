@@ -367,6 +367,8 @@ expect_status 1 nothing "$cli" "${SITE_URL}nowhere/" --workpath "$work"
 expect_line "$tmp/nothing.out" "Session: captured 0, filtered 0, not found 1, errors 0"
 grep -q "^Connection error$" "$tmp/nothing.err" || fail "no connection error box"
 grep -q "Rename Web's URL?" "$tmp/nothing.err" || fail "the box does not offer to rename the address"
+grep -q "^  Not found (404)$" "$tmp/nothing.err" || fail "the box does not name the server's answer"
+grep -q "Cannot reach server" "$tmp/nothing.err" && fail "the box says a server that answered cannot be reached"
 nothing_log=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/nothing.out")LogFile.htm
 grep -Fq "URL non trouv${e}e (404):${SITE_URL}nowhere/" "$nothing_log" || fail "the 404 is not in its log"
 

@@ -58,9 +58,10 @@ TEST_F(SessionFixture, StartPageNotFoundEndsAtOnceAndOffersToRenameTheAddress)
     EXPECT_TRUE(Contains(lines, "0 page(s) captur\xE9" "e(s)"));
     EXPECT_TRUE(Contains(lines, "1 page(s) non trouv\xE9" "e(s)"));
 
+    // The server was reached: the box names its answer.
     EXPECT_EQ(box, "Connection error\n"
                    "  URL :" + url + "\n"
-                   "  Cannot reach server,its Internet address is either misspelled or unknown!\n"
+                   "  Not found (404)\n"
                    "  \n"
                    "  Rename Web's URL?\n"
                    "  [Yes] [No] -> No\n");
@@ -305,6 +306,23 @@ TEST_F(SessionFixture, ServerOutOfReachIsAnErrorAfterItsTries)
     EXPECT_EQ(web->Tree.FindFile(closed)->State, StateError);
     EXPECT_EQ(web->ErrorCount, 1);
     EXPECT_EQ(Record(*web, "/next.htm").State, StateCapturedPage);
+}
+
+TEST_F(SessionFixture, StartPageOfAServerOutOfReachSaysItCannotBeReached)
+{
+    const std::string closed = "http://127.0.0.1:" + std::to_string(velbrin::testing::ClosedPort()) + "/index.htm";
+    auto web = InitWeb(closed);
+    TMIMELIST global;
+    ::testing::internal::CaptureStderr();
+    TCaptureEnd end = RunCapture(*web, *settings, global, view, TCaptureSteps{});
+    const std::string box = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(end.NothingCaptured);
+    EXPECT_EQ(box, "Connection error\n"
+                   "  URL :" + closed + "\n"
+                   "  Cannot reach server,its Internet address is either misspelled or unknown!\n"
+                   "  \n"
+                   "  Rename Web's URL?\n"
+                   "  [Yes] [No] -> No\n");
 }
 
 TEST_F(SessionFixture, ConnectionCutBeforeTheHeaderIsTriedAgain)
