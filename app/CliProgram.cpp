@@ -1,4 +1,6 @@
 #include "CliProgram.h"
+
+#include "net/HttpStatusText.h"
 #include "core/SystemFiles.h"
 
 #include "CommandLine.h"
@@ -6,10 +8,13 @@
 #include "browser/BrowserLaunch.h"
 #include "browser/Bookmarks.h"
 #include "browser/WebBookmark.h"
+#include "WebPlace.h"
+#include "capture/DroppedNames.h"
 #include "capture/ResolvePass.h"
 #include "capture/SessionCapture.h"
 #include "capture/SessionRun.h"
 #include "capture/Web.h"
+#include "config/Options.h"
 #include "config/Param.h"
 #include "net/TlsSettings.h"
 #include "config/ProgramDir.h"
@@ -43,8 +48,8 @@ constexpr const char* kUsage =
     "  ADDRESS          an http:// or https:// address: makes a new Web in the capture\n"
     "                   directory of the settings (or loads the one made before) and captures it\n"
     "  PROJECT.WEB      a Web's project file: prints its summary, or captures it with CAPTURE\n"
-    "  OPTIONS.INI      options for a new Web: key MIMES and the capture options of\n"
-    "                   its section OPTIONS\n"
+    "  OPTIONS.INI      options for the Web, new or not: key MIMES and the capture\n"
+    "                   options of its section OPTIONS\n"
     "\n"
     "options:\n"
     "  --workpath DIR   the working directory (settings, list of Webs); asked for once\n"
@@ -53,14 +58,38 @@ constexpr const char* kUsage =
     "  --help           this text\n"
     "  --version        the program's version\n";
 
+constexpr const char* kOptionsSection = "OPTIONS";
+
 // Ctrl-C reaches the event loop through a socket pair: the handler only writes
-// one byte, the loop does the rest.
+// the signal's number, the loop does the rest.
 int g_signalPipe[2] = {-1, -1};
 
-extern "C" void OnInterrupt(int)
+extern "C" void OnInterrupt(int signal)
 {
-    char byte = 1;
+    char byte = static_cast<char>(signal);
     [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// A file name as a POSIX shell reads it back.
+std::string ShellWord(const std::string& text)
+{
+    if (!text.empty() && text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._-+:@%,=")
+                             == std::string::npos)
+        return text;
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The keys of the options section, for saying which were applied (never their
+// values: the section may hold a password).
+std::string OptionKeysText(const TIniFile& options)
+{
+    std::string keys;
+    for (const std::string& key : options.ReadSection(kOptionsSection))
+        keys += (keys.empty() ? "" : ", ") + key;
+    return keys.empty() ? std::string("none") : keys;
 }
 
 void Say(const std::string& text) { std::fprintf(stdout, "%s\n", TerminalSafe(text).c_str()); }
@@ -134,6 +163,20 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
         }
     }
 
+    // The options file is read and checked before anything is created.
+    std::unique_ptr<TIniFile> options;
+    if (!line.OptionsFile.empty()) {
+        if (!FileExists(line.OptionsFile)) {
+            Complain("no options file " + line.OptionsFile);
+            return kExitUnusable;
+        }
+        options = std::make_unique<TIniFile>(line.OptionsFile);
+        if (std::string problem = FindOptionProblem(*options, kOptionsSection, {"MIMES"}); !problem.empty()) {
+            Complain(line.OptionsFile + ": " + problem);
+            return kExitUnusable;
+        }
+    }
+
     SetProgramDir(LocateProgramDir());
     std::unique_ptr<TParam> settings;
     try {
@@ -162,30 +205,60 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
 
     std::string projectFile = line.ProjectFile;
     bool capture = line.Capture;
+    auto web = std::make_unique<TWEB>(*settings, ProgramDir());
+    bool loaded = false;
     if (projectFile.empty()) {
-        projectFile = DefaultProjectFile(settings->Path, line.Address);
+        // Each site has a Web of its own: directories holding the Web of
+        // another address are passed over. The Web of this address, when
+        // one is found, stays loaded.
         capture = true;
+        TWebPlace place = FindWebPlace(ExpandFileName(settings->Path), line.Address, [&](const std::string& file) {
+            web = std::make_unique<TWEB>(*settings, ProgramDir());
+            return web->LoadFromFile(file) ? web->Url : std::string();
+        });
+        projectFile = place.ProjectFile;
+        loaded = place.Exists;
+        if (!loaded)
+            web = std::make_unique<TWEB>(*settings, ProgramDir());
+        for (const std::string& passed : place.Passed)
+            Say(passed + ": the Web of " + line.Address + " is in " + ExtractFilePath(projectFile));
     }
     projectFile = ExpandFileName(projectFile);
 
-    auto web = std::make_unique<TWEB>(*settings, ProgramDir());
-    if (FileExists(projectFile)) {
+    if (!loaded && FileExists(projectFile)) {
         if (!web->LoadFromFile(projectFile)) {
             Complain("cannot load the project file " + projectFile);
             return kExitUnusable;
         }
-    } else if (!line.Address.empty()) {
-        // The options file is checked before anything is created: a MIMES
-        // list that names nothing leaves no directory behind.
-        std::unique_ptr<TIniFile> options;
-        TMIMELIST webMime(globalMime);
-        if (!line.OptionsFile.empty()) {
-            if (!FileExists(line.OptionsFile)) {
-                Complain("no options file " + line.OptionsFile);
+        loaded = true;
+    }
+    if (loaded) {
+        if (int dropped = RequeueRecordsWithoutFile(*web); dropped > 0)
+            Say(std::to_string(dropped) + (dropped == 1 ? " record" : " records")
+                + " of the project file named a file outside the capture directory: "
+                  "the names were dropped and the links will be captured again");
+        if (options) {
+            if (std::string error = web->MimeList.SetCmdLine(options->ReadString(kOptionsSection, "MIMES", ""));
+                !error.empty()) {
+                Complain(line.OptionsFile + ": " + error);
                 return kExitUnusable;
             }
-            options = std::make_unique<TIniFile>(line.OptionsFile);
-            if (std::string error = webMime.SetCmdLine(options->ReadString("OPTIONS", "MIMES", "")); !error.empty()) {
+            web->Options.MergeOptions(*options, kOptionsSection);
+            try {
+                web->SaveToFile(projectFile);
+            } catch (const EVelbrinError& e) {
+                Complain(e.what());
+                return kExitUnusable;
+            }
+            Say("Options of " + line.OptionsFile + " applied to the Web: " + OptionKeysText(*options));
+        }
+    } else if (!line.Address.empty()) {
+        // The MIME types are checked before anything is created: a MIMES
+        // list that names nothing leaves no directory behind.
+        TMIMELIST webMime(globalMime);
+        if (options) {
+            if (std::string error = webMime.SetCmdLine(options->ReadString(kOptionsSection, "MIMES", ""));
+                !error.empty()) {
                 Complain(line.OptionsFile + ": " + error);
                 return kExitUnusable;
             }
@@ -195,7 +268,7 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
             return kExitUnusable;
         }
         if (options)
-            web->Options.MergeOptions(*options, "OPTIONS");
+            web->Options.MergeOptions(*options, kOptionsSection);
         settings->Url = web->Url;
         try {
             web->SaveToFile(projectFile);
@@ -205,6 +278,8 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
         }
         capture = true;
         Say("New Web " + web->Url + " in " + web->Path);
+        if (options)
+            Say("Options of " + line.OptionsFile + " applied to the Web: " + OptionKeysText(*options));
     } else {
         Complain("no project file " + projectFile);
         return kExitUnusable;
@@ -229,34 +304,51 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
                  + " has no \".\", so no link of its pages can be followed: only the start page is captured. "
                    "Use the numeric address (127.0.0.1 for localhost) to capture the whole site.");
 
+    const bool interactive = ::isatty(::fileno(stdout)) != 0;
+    TTerminalCaptureView view(stdout, interactive);
+
     // Ctrl-C stops the session (then the resolution pass); the Web is saved.
     TCapture* running = nullptr;
     TTerminalResolveView* resolving = nullptr;
+    int interruptedBy = 0; // the signal that stopped the capture or its resolution pass
     std::unique_ptr<QSocketNotifier> interrupts;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
         interrupts = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
         QObject::connect(interrupts.get(), &QSocketNotifier::activated, [&] {
             char byte;
-            [[maybe_unused]] ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+            if (::read(g_signalPipe[0], &byte, 1) != 1)
+                return;
             if (running) {
-                std::fputs("\nStopping the capture...\n", stderr);
+                if (interruptedBy == 0)
+                    view.ShowInterrupted();
                 running->StopCapture();
             } else if (resolving) {
                 resolving->Cancel();
+            } else {
+                return;
             }
+            if (interruptedBy == 0)
+                interruptedBy = static_cast<unsigned char>(byte);
         });
         std::signal(SIGINT, OnInterrupt);
         std::signal(SIGTERM, OnInterrupt);
     }
 
-    const bool interactive = ::isatty(::fileno(stdout)) != 0;
-    TTerminalCaptureView view(stdout, interactive);
     TBrowserPrompts prompts;
     prompts.ErrorBox = [](TErrorKind kind, std::string_view text, TBoxButtons buttons) {
         return ErrorBox(kind, text, buttons);
     };
+    // What the session counted, also when it kept nothing (the Web's last
+    // session figures are only replaced when it holds captured files).
+    struct {
+        int Filtered = 0;
+        int NotFound = 0;
+        int Errors = 0;
+    } counted;
     TCaptureSteps steps;
     steps.SessionChanged = [&](TCapture* session) {
+        if (!session && running)
+            counted = {running->SessionFiltered(), running->SessionNotFound(), running->SessionErrors()};
         running = session;
         if (!session)
             view.Finish();
@@ -305,14 +397,24 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
     saveKnownWebs();
     if (end.DiskFull)
         Complain("the disk is full: the capture stopped");
-    Say("Session: captured " + std::to_string(end.SessionCaptured) + ", filtered "
-        + std::to_string(web->LastCaptureInfo.SessionFiltered) + ", not found "
-        + std::to_string(web->LastCaptureInfo.SessionNotFound) + ", errors "
-        + std::to_string(web->LastCaptureInfo.SessionErrors));
+    if (end.NothingCaptured && end.LastStatus != 0) {
+        std::string answer = HttpStatusText(end.LastStatus);
+        if (answer.empty())
+            answer = "status " + std::to_string(end.LastStatus);
+        Complain(end.LastUrl + " was answered " + answer);
+    }
+    Say(std::string("Session") + (interruptedBy != 0 ? " interrupted" : "") + ": captured "
+        + std::to_string(end.SessionCaptured) + ", filtered " + std::to_string(counted.Filtered) + ", not found "
+        + std::to_string(counted.NotFound) + ", errors " + std::to_string(counted.Errors));
     Say("Capture log:  " + web->Path + std::string(kLogFileName));
     std::string home = web->Path + std::string(kHomePageName);
     if (FileExists(home))
         Say("Open the copy: " + MakeFileUrl(home));
+    if (interruptedBy != 0) {
+        Say("The capture was interrupted. To go on with it:");
+        Say("  velbrin-cli " + ShellWord(web->FileName.empty() ? projectFile : web->FileName) + " CAPTURE");
+        return kExitInterrupted + interruptedBy;
+    }
     // A capture again of a Web that is complete keeps nothing new and still
     // leaves a usable copy: what counts is what the Web holds.
     return web->CapturedCount > 0 ? kExitCaptured : kExitNothing;

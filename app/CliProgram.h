@@ -9,6 +9,9 @@ namespace velbrin {
 inline constexpr int kExitCaptured = 0;    // the Web holds captured files after the session (or nothing was asked)
 inline constexpr int kExitNothing = 1;     // the Web holds no captured file after the session
 inline constexpr int kExitUnusable = 2;    // unusable arguments, or a project file that does not load
+// A signal (Ctrl-C, SIGTERM) stopped the capture or its resolution pass: 128
+// plus the signal's number, 130 for Ctrl-C; the Web was saved.
+inline constexpr int kExitInterrupted = 128;
 
 // The headless program: processes the command line as the desktop program
 // does (project file, options file, start address, "CAPTURE"), captures in

@@ -86,7 +86,7 @@ void TTerminalCaptureView::Changed()
 
 std::string TTerminalCaptureView::StatusLine() const
 {
-    return "[" + m_clock + "] links " + std::to_string(m_counts.Links) + ", to do " + std::to_string(m_counts.Todo)
+    return "[" + m_clock + "] " + (m_interrupted ? "interrupted: " : "") + "links " + std::to_string(m_counts.Links) + ", to do " + std::to_string(m_counts.Todo)
            + ", captured " + std::to_string(m_counts.Captured) + ", errors " + std::to_string(m_counts.Errors)
            + ", not found " + std::to_string(m_counts.NotFound) + ", filtered " + std::to_string(m_counts.Filtered)
            + ", received " + std::to_string(m_receivedKb) + " Kb";
@@ -133,6 +133,23 @@ void TTerminalCaptureView::Finish()
     m_lastDraw = Clock::now();
 }
 
+void TTerminalCaptureView::Say(const std::string& line)
+{
+    // The cursor stands below the rows; on a terminal the line may hold what
+    // the terminal echoed there ("^C").
+    std::fputs(((m_interactive ? "\r\x1b[2K" : "") + line + "\n").c_str(), m_out);
+    std::fflush(m_out);
+    m_drawnLines = 0;
+    if (m_interactive)
+        Draw();
+}
+
+void TTerminalCaptureView::ShowInterrupted()
+{
+    m_interrupted = true;
+    Say("Stopping the capture...");
+}
+
 TTerminalResolveView::TTerminalResolveView(std::FILE* out, bool interactive)
     : m_out(out)
     , m_interactive(interactive)
@@ -142,8 +159,10 @@ TTerminalResolveView::TTerminalResolveView(std::FILE* out, bool interactive)
 void TTerminalResolveView::ShowSite(const std::string& site)
 {
     m_site = TerminalSafe(site);
+    m_doneBefore += m_done;
     m_done = 0;
-    Draw(true);
+    if (m_interactive)
+        Draw(true);
 }
 
 void TTerminalResolveView::ShowFile(const std::string& fileName)
@@ -161,27 +180,31 @@ void TTerminalResolveView::ShowProgress(int done, int total)
 
 void TTerminalResolveView::Draw(bool force)
 {
+    if (!m_interactive)
+        return;
     auto now = Clock::now();
     auto interval = m_interactive ? Clock::duration(kInteractiveInterval) : Clock::duration(kPlainInterval);
     if (!force && now - m_lastDraw < interval)
         return;
     m_lastDraw = now;
-    std::string line = "Resolving links: " + m_site + "  " + std::to_string(m_done) + "/" + std::to_string(m_total);
-    if (m_interactive) {
-        line = "\r\x1b[2K" + line + "  " + m_file;
-        std::fputs(line.c_str(), m_out);
-    } else {
-        std::fprintf(m_out, "%s\n", line.c_str());
-    }
+    std::string line = "\r\x1b[2KResolving links: " + m_site + "  " + std::to_string(m_done) + "/"
+                       + std::to_string(m_total) + "  " + m_file;
+    std::fputs(line.c_str(), m_out);
     std::fflush(m_out);
     m_drawn = true;
 }
 
 void TTerminalResolveView::Finish()
 {
-    Draw(true);
-    if (m_interactive && m_drawn)
-        std::fputs("\n", m_out);
+    if (m_interactive) {
+        Draw(true);
+        if (m_drawn)
+            std::fputs("\n", m_out);
+    } else {
+        const int pages = m_doneBefore + m_done;
+        std::fprintf(m_out, "Resolving links: %d page%s rewritten%s\n", pages, pages == 1 ? "" : "s",
+                     m_cancelled ? ", interrupted" : "");
+    }
     std::fflush(m_out);
 }
 

@@ -18,6 +18,10 @@ std::string TerminalSafe(std::string_view text);
 // size, percent), the six counters, the received size and the clock, redrawn
 // in place at most ten times a second. When the output is not a terminal, a
 // plain progress line at most once a second instead.
+//
+// Other lines written to the same terminal during the capture go through
+// Say, which writes them below the rows and draws the rows again under them,
+// so that no redraw overwrites them.
 class TTerminalCaptureView final : public TCaptureView {
 public:
     TTerminalCaptureView(std::FILE* out, bool interactive);
@@ -32,6 +36,11 @@ public:
 
     // Draws the last state once more, whatever the time, and leaves the cursor below it.
     void Finish();
+    // A line of its own below the rows (the line ends there).
+    void Say(const std::string& line);
+    // The user stopped the capture: says so, and the status line says
+    // "interrupted" from then on.
+    void ShowInterrupted();
 
     const TCaptureCounts& Counts() const { return m_counts; }
 
@@ -48,11 +57,14 @@ private:
     std::int64_t m_totalSize = 0;
     std::int64_t m_freeDisk = -1;
     std::string m_clock = "00:00:00";
+    bool m_interrupted = false;
     int m_drawnLines = 0;
     std::chrono::steady_clock::time_point m_lastDraw{};
 };
 
-// The resolution pass's progress on a terminal: the site, the page count.
+// The resolution pass's progress on a terminal: the site, the page count,
+// redrawn on one line. When the output is not a terminal, one line at the
+// end of the pass with the pages rewritten, and whether it was interrupted.
 class TTerminalResolveView final : public TResolveView {
 public:
     TTerminalResolveView(std::FILE* out, bool interactive);
@@ -75,6 +87,7 @@ private:
     std::string m_file;
     int m_done = 0;
     int m_total = 0;
+    int m_doneBefore = 0; // pages of the sites before the current one
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_lastDraw{};
 };

@@ -1,6 +1,9 @@
 #!/bin/sh
+# bootstrap.sh [TARGET...]
+#
 # Installs the Debian packages the build and the tests need (when missing),
-# then configures and builds the project into build/.
+# then configures the project into build/ and builds the targets named, or
+# every target without any.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -19,4 +22,8 @@ fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" -j"$jobs"
+if [ $# -gt 0 ]; then
+    cmake --build "$root/build" -j"$jobs" --target "$@"
+else
+    cmake --build "$root/build" -j"$jobs"
+fi

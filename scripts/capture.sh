@@ -1,5 +1,6 @@
 #!/bin/sh
-# Builds the project and runs the main job: a capture.
+# Builds the command-line program and its data (nothing else) and runs the
+# main job: a capture.
 #
 #   scripts/capture.sh                 serves the program's own help pages with a
 #                                      loopback web server and captures them
@@ -9,7 +10,7 @@
 # --workpath DIR says otherwise or an earlier run chose another one).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/bootstrap.sh"
+"$root/scripts/bootstrap.sh" velbrin-cli velbrin-data
 cli="$root/build/bin/velbrin-cli"
 
 if [ $# -gt 0 ]; then

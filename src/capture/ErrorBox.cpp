@@ -95,7 +95,11 @@ std::string ErrorMessage(TErrorKind kind, std::string_view text, int code, std::
             message += HttpStatusText(code);
             return message;
         }
-        message += "Cannot reach server,its Internet address is either misspelled or unknown!";
+        // A server that answered was reached: its answer says what went wrong.
+        if (code != 0)
+            message += HttpStatusText(code);
+        else
+            message += "Cannot reach server,its Internet address is either misspelled or unknown!";
         break;
     case TErrorKind::BookmarkFile:
         message += "Cannot open bookmark file!";

@@ -69,7 +69,8 @@ std::unique_ptr<TErrorBoxView> SetErrorBoxView(std::unique_ptr<TErrorBoxView> vi
 
 // For the connection and HTTP kinds, a non-empty url opens the message with
 // "URL :", the url and CR LF. A connection box then says the server cannot be
-// reached, CR LF and text; an HTTP box gives the name of the status code
+// reached, or with a code, which a server that was reached answered, gives the
+// name of that status code; then CR LF and text. An HTTP box gives the name of the status code
 // (text is not used); the other kinds give their fixed sentence, CR LF and text.
 TModalResult ErrorBox(TErrorKind kind, std::string_view text, TBoxButtons buttons, int code = 0,
                       std::string_view url = {});

@@ -85,6 +85,8 @@ TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump 
     m_web.UpdateTodo();
     m_web.CaptureDate = Now();
     m_web.Log("D\xE9" "but de capture le " + FormatLongDate(m_web.CaptureDate));
+    // A Web already at the limits of its options fetches nothing more.
+    CheckLimits();
     ShowCounts();
     ShowTotals();
 }
@@ -207,13 +209,14 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
     const std::string& location = request.Header().Location;
     // A relative Location keeps the protocol of the request it answers.
     std::string target = GetUrlText(ResolveLink(location, TUrl::Create(request.Url())));
-    // An address this capture cannot fetch (another protocol, no host) is not
-    // entered: it would be requested from the wrong server. The log names it
-    // as the server wrote it: resolving an address of an unknown protocol
-    // ("https:") against the request's would only make it unrecognisable.
+    // An address of no protocol this program knows, or without a host, is
+    // not entered: it would be requested from the wrong server. The log names
+    // it as the server wrote it: resolving an address of an unknown protocol
+    // against the request's would only make it unrecognisable.
     TLinkParam redirect;
     redirect.Link.Value = target;
-    if (JudgeLink(redirect) != TLinkVerdict::Follow) {
+    const TLinkVerdict verdict = JudgeLink(redirect);
+    if (verdict == TLinkVerdict::InvalidAddress) {
         m_web.LogUrl(location, " : url non valide");
         m_web.SetState(record, StateFiltered);
         m_web.CountFiltered();
@@ -221,8 +224,11 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
         ShowCounts();
         return false;
     }
+    // A known protocol that is not fetched (ftp:, mailto:...) is entered as
+    // written: the Web's link rules refuse and log it, and the copy's pages
+    // keep the address.
     TLinkItem item;
-    item.Url = target;
+    item.Url = verdict == TLinkVerdict::OtherProtocol ? ShortString(location) : target;
     item.LinkType = record.GetLinkType();
     item.Description = record.GetDescription();
     if (TWebFile* entered = m_web.NewLink(item, &record))
@@ -230,6 +236,7 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
     m_web.CountCaptured();
     ++m_sessionCaptured;
     ++m_sinceSave;
+    CheckLimits();
     ShowCounts();
     return false;
 }
@@ -404,7 +411,7 @@ void TCapture::CheckLimits()
 {
     const TOPTIONS& options = m_web.Options;
     if ((options.MaxDiskSize > 0 && m_web.TotalSize > options.MaxDiskSize * 1024LL)
-        || (options.MaxFileCount > 0 && m_web.CapturedCount > options.MaxFileCount))
+        || (options.MaxFileCount > 0 && m_web.CapturedCount >= options.MaxFileCount))
         StopCapture();
 }
 

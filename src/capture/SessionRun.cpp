@@ -82,7 +82,7 @@ TBox NothingCapturedBox(const TParam& settings, std::int32_t lastStatus, std::st
     if (lastStatus == 0 && settings.UseProxy && !settings.ProxyAdress.empty())
         return MakeErrorBox(TErrorKind::Connection, "", mbOk, 0, settings.ProxyAdress);
     if (lastStatus == 0 || lastStatus == 400 || lastStatus == 404)
-        return MakeErrorBox(TErrorKind::Connection, "\r\nRename Web's URL?", mbYes | mbNo, 0, lastUrl);
+        return MakeErrorBox(TErrorKind::Connection, "\r\nRename Web's URL?", mbYes | mbNo, lastStatus, lastUrl);
     return MakeErrorBox(TErrorKind::Http, "", mbOk, lastStatus, lastUrl);
 }
 

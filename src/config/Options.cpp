@@ -1,5 +1,6 @@
 #include "config/Options.h"
 
+#include "core/CaseFold.h"
 #include "core/IniFile.h"
 #include "core/ShortString.h"
 
@@ -64,7 +65,41 @@ constexpr std::array<OptionKey, 26> kOptionKeys = {
     Text("Password", &TOPTIONS::Password),
 };
 
+// An integer as the settings file reads one: an optional sign, then decimal
+// digits or "0x" and hexadecimal digits.
+bool IsIntegerText(std::string_view text)
+{
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    std::string_view digits = "0123456789";
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        digits = "0123456789ABCDEFabcdef";
+    }
+    return !text.empty() && text.find_first_not_of(digits) == std::string_view::npos;
+}
+
 } // namespace
+
+std::string FindOptionProblem(const TIniFile& ini, std::string_view section,
+                              std::initializer_list<std::string_view> otherKeys)
+{
+    for (const std::string& name : ini.ReadSection(section)) {
+        const auto known = std::find_if(kOptionKeys.begin(), kOptionKeys.end(),
+                                         [&](const OptionKey& key) { return SameText(key.name, name); });
+        if (known == kOptionKeys.end()) {
+            if (std::none_of(otherKeys.begin(), otherKeys.end(), [&](std::string_view other) { return SameText(other, name); }))
+                return "unknown key " + name + " in section [" + std::string(section) + "]";
+            continue;
+        }
+        if (known->text)
+            continue;
+        std::string value = ini.ReadString(section, name, "");
+        if (!IsIntegerText(value))
+            return "the key " + name + " needs a number, not \"" + value + "\"";
+    }
+    return {};
+}
 
 std::int32_t ClampOption(std::int64_t value)
 {

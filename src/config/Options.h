@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,14 @@ public:
 private:
     void Read(const TIniFile& ini, std::string_view section, bool keepCurrent);
 };
+
+// Why a section of an options file the user wrote cannot be applied: the
+// first key that is neither an option nor one of otherKeys, or an option
+// that needs a number (every integer and flag) whose value is not a decimal
+// or "0x" hexadecimal integer; the text names the key as written. Empty when
+// every key of the section is usable, and for a section that is missing.
+std::string FindOptionProblem(const TIniFile& ini, std::string_view section,
+                              std::initializer_list<std::string_view> otherKeys = {});
 
 // Copies every option but CheckDomainMachineFlag from source to destination.
 void CopyOptions(TOPTIONS& destination, const TOPTIONS& source);

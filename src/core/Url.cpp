@@ -336,6 +336,13 @@ bool IsReservedLocalName(std::string_view name)
     return number.size() >= 2 && number.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos;
 }
 
+std::string NumberedName(std::string_view base, int n)
+{
+    std::string number = std::to_string(n);
+    std::size_t keep = number.size() < 8 ? 8 - number.size() : 0;
+    return std::string(base.substr(0, keep)) + number;
+}
+
 std::string MakeLocalFileName(std::string_view url, std::string_view directory, std::string_view extension)
 {
     std::string base = LocalBaseName(url);
@@ -352,9 +359,7 @@ std::string MakeLocalFileName(std::string_view url, std::string_view directory, 
     if (!taken(candidate))
         return dir + candidate;
     for (int n = 1;; ++n) {
-        std::string number = std::to_string(n);
-        std::size_t keep = number.size() < 8 ? 8 - number.size() : 0;
-        candidate = base.substr(0, keep) + number + "." + ext;
+        candidate = NumberedName(base, n) + "." + ext;
         if (!taken(candidate))
             return dir + candidate;
     }

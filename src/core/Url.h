@@ -114,6 +114,11 @@ std::string LocalBaseName(std::string_view url);
 // Names the program itself writes beside the captured files (index pages,
 // log, report pages), in any letter case.
 bool IsReservedLocalName(std::string_view name);
+// The n-th other name for base when base is taken: base cut so that the
+// number fits within 8 characters, then n ("INDEX" and 1 give "INDEX1",
+// "LONGNAME" and 12 give "LONGNA12"). Local file names and the directories
+// of new Webs are made unique this way, n counting from 1.
+std::string NumberedName(std::string_view base, int n);
 // directory + unique name + "." + extension. A name counts as taken when a file
 // of that name exists in any letter case, or when the program keeps it for a
 // file of its own; the caller creates the file before asking for the next name.

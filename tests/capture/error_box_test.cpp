@@ -37,6 +37,14 @@ TEST(ErrorMessage, ConnectionBoxOpensWithTheUrlLine)
               "\r\nRename Web's URL?");
 }
 
+TEST(ErrorMessage, ConnectionBoxOfAServerThatAnsweredNamesTheAnswer)
+{
+    EXPECT_EQ(ErrorMessage(TErrorKind::Connection, "\r\nRename Web's URL?", 404, "http://srv.site.tld/x/"),
+              "URL :http://srv.site.tld/x/\r\n"
+              "Not found (404)\r\n"
+              "\r\nRename Web's URL?");
+}
+
 TEST(ErrorMessage, ConnectionBoxWithoutUrlHasNoUrlLine)
 {
     EXPECT_EQ(ErrorMessage(TErrorKind::Connection, "", 0, ""),

@@ -208,3 +208,21 @@ TEST(Options, UnreadableNumberTakesTheDefaultAndLongTextsAreCut)
     EXPECT_EQ(o.InternalLinkDepth, 100);
     EXPECT_EQ(o.Username, std::string(255, 'u'));
 }
+
+TEST(Options, ProblemOfAnOptionsFileNamesTheKey)
+{
+    ScratchDir dir;
+    auto problem = [&](const std::string& text) {
+        velbrin::testing::WriteText(dir / "o.ini", text);
+        return FindOptionProblem(TIniFile(dir / "o.ini"), "OPTIONS", {"MIMES"});
+    };
+    // Options in any case, numbers in both forms, texts as they come, the extra key.
+    EXPECT_EQ(problem("[Options]\nmaxfilecount=10\nMaxTime=0x1E\nRefLimit=-1\nUsername=ann b\nMimes=+ALL\n"
+                      "[Other]\nAnything=else\n"),
+              "");
+    EXPECT_EQ(problem("[OPTIONS]\nMaxTime=5\nMaxFileCout=10\n"), "unknown key MaxFileCout in section [OPTIONS]");
+    EXPECT_EQ(problem("[OPTIONS]\nMaxFileCount=10 files\n"), "the key MaxFileCount needs a number, not \"10 files\"");
+    EXPECT_EQ(problem("[OPTIONS]\nRealLinkFlag=yes\n"), "the key RealLinkFlag needs a number, not \"yes\"");
+    EXPECT_EQ(problem("[OPTIONS]\nMaxTime=\n"), "the key MaxTime needs a number, not \"\"");
+    EXPECT_EQ(problem("[OPTIONS]\nMaxTime=0x\n"), "the key MaxTime needs a number, not \"0x\"");
+}

@@ -4,8 +4,10 @@
 # Captures the fixture site (tests/fixtures/site) with the real program while
 # nginx serves it on a loopback port, then checks the offline copy: the stored
 # files, the capture log, the project file, the index pages and every local
-# link. Then captures the Web again twice, captures an address that answers
-# 404 and tries unusable arguments. Exits 77 (skipped) without nginx.
+# link. Then captures the Web again twice, loads it with a stored name made
+# unsafe, captures other sites of the same short name, applies options files,
+# captures an address that answers 404, interrupts a capture and tries
+# unusable arguments. Exits 77 (skipped) without nginx.
 set -eu
 
 cli=$1
@@ -129,7 +131,9 @@ for page in $(grep -rl '@SITE@' "$site"); do
 done
 
 # --- First capture -----------------------------------------------------------
+started=$(date +%s)
 expect_status 0 first "$cli" "$start" --workpath "$work"
+seconds=$(($(date +%s) - started))
 dir=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/first.out")
 project=${dir}LOCAL.WEB
 if [ $failures -ne 0 ] || [ -z "$dir" ] || [ ! -f "$project" ]; then
@@ -137,6 +141,13 @@ if [ $failures -ne 0 ] || [ -z "$dir" ] || [ ! -f "$project" ]; then
     exit 1
 fi
 expect_line "$tmp/first.out" "Session: captured 13, filtered 0, not found 1, errors 0"
+# Not on a terminal: at most a progress line a second, one line for the
+# resolution pass.
+resolving=$(grep -c '^Resolving links' "$tmp/first.out" || true)
+[ "$resolving" = 1 ] || fail "first.out has $resolving lines about the resolution pass"
+expect_line "$tmp/first.out" "Resolving links: 9 pages rewritten"
+progress=$(grep -c '^\[' "$tmp/first.out" || true)
+[ "$progress" -le $((seconds + 2)) ] || fail "first.out has $progress progress lines in $seconds seconds"
 
 # The local name a page of the copy gives to an address it links to.
 local_name() {
@@ -301,12 +312,86 @@ snapshot "$dir" LogFile.htm LOCAL.WEB >"$tmp/after"
 cmp -s "$tmp/before" "$tmp/after" || fail "a capture that kept nothing changed the copy"
 log_entries "$log" | grep -q "^0 page(s) captur${e}e(s)$" || fail "the third session is not in the log"
 
+# --- A stored name that leads outside the capture directory ----------------
+# "deep.htm" and "../x.htm" have the same length: the length byte before the
+# name stays right.
+perl -pi -e 's/\x08deep\.htm/\x08..\/x.htm/g' "$project"
+expect_status 0 unsafe "$cli" "$project"
+expect_line "$tmp/unsafe.out" "1 record of the project file named a file outside the capture directory: the names were dropped and the links will be captured again"
+expect_line "$tmp/unsafe.out" "Links:        16 (captured 13, to do 1, errors 0, not found 0, filtered 2)"
+expect_status 0 unsafe_capture "$cli" "$project" CAPTURE
+expect_line "$tmp/unsafe_capture.out" "Session: captured 1, filtered 0, not found 0, errors 0"
+[ -e "$work/x.htm" ] && fail "a file was written outside the capture directory"
+grep -Fq "<A HREF=\"deep1.htm\" OLDREF=\"http://$host/some/dir/sub/deep.html\">" "$dir/base.htm" ||
+    fail "the page whose name was dropped is not captured again under a name of its own"
+
+# --- One Web per site --------------------------------------------------------
+# Another directory of the same short name ("DIR") is another Web.
+mkdir -p "$site/else/dir"
+printf '<HTML><BODY><P>Elsewhere</BODY></HTML>\n' >"$site/else/dir/index.html"
+expect_status 0 else "$cli" "${SITE_URL}else/dir/" --workpath "$work"
+expect_line "$tmp/else.out" "${dir} holds the Web of $start: the Web of ${SITE_URL}else/dir/ is in ${work}/DIR1/"
+grep -q "^New Web ${SITE_URL}else/dir/ in ${work}/DIR1/\$" "$tmp/else.out" || fail "the other site made no Web of its own"
+expect_status 0 else_again "$cli" "${SITE_URL}else/dir/" --workpath "$work"
+grep -q "^New Web" "$tmp/else_again.out" && fail "the other site's Web was made again"
+expect_line "$tmp/else_again.out" "Capturing ${SITE_URL}else/dir/ into ${work}/DIR1/"
+expect_status 0 start_again "$cli" "$start" --workpath "$work"
+expect_line "$tmp/start_again.out" "Capturing $start into $dir"
+
+# --- Options files -----------------------------------------------------------
+# MaxFileCount keeps that many files; options given with the address of a
+# Web made before apply to it.
+printf '[OPTIONS]\nMaxFileCount=1\n' >"$tmp/one.ini"
+printf '[Options]\nmaxfilecount=3\n' >"$tmp/three.ini"
+expect_status 0 limited "$cli" "${SITE_URL}some/dir/page2.html" "$tmp/one.ini" --workpath "$work"
+expect_line "$tmp/limited.out" "Session: captured 1, filtered 0, not found 0, errors 0"
+limited=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/limited.out")
+expect_status 0 more "$cli" "${SITE_URL}some/dir/page2.html" "$tmp/three.ini" --workpath "$work"
+expect_line "$tmp/more.out" "Options of $tmp/three.ini applied to the Web: maxfilecount"
+expect_line "$tmp/more.out" "Session: captured 2, filtered 0, not found 0, errors 0"
+expect_status 0 more_summary "$cli" "${limited}LOCAL.WEB"
+grep -q "^Links:        [0-9]* (captured 3, " "$tmp/more_summary.out" || fail "the Web does not hold 3 files"
+# A refused options file leaves nothing behind, not even a working directory.
+printf '[OPTIONS]\nMaxFileCount=10\nMaxFiles=3\n' >"$tmp/unknown.ini"
+printf '[OPTIONS]\nMaxTime=ten\n' >"$tmp/word.ini"
+expect_status 2 unknown_key "$cli" "${SITE_URL}some/" "$tmp/unknown.ini" --workpath "$tmp/refused"
+expect_line "$tmp/unknown_key.err" "velbrin-cli: $tmp/unknown.ini: unknown key MaxFiles in section [OPTIONS]"
+expect_status 2 not_a_number "$cli" "${SITE_URL}some/" "$tmp/word.ini" --workpath "$tmp/refused"
+expect_line "$tmp/not_a_number.err" "velbrin-cli: $tmp/word.ini: the key MaxTime needs a number, not \"ten\""
+expect_status 2 no_options "$cli" "${SITE_URL}some/" "$tmp/absent.ini" --workpath "$tmp/refused"
+[ -e "$tmp/refused" ] && fail "a refused command left $tmp/refused behind"
+[ -e "$work/SOME" ] && fail "a refused command left a Web directory behind"
+
 # --- An address that answers 404 -------------------------------------------
 expect_status 1 nothing "$cli" "${SITE_URL}nowhere/" --workpath "$work"
+expect_line "$tmp/nothing.out" "Session: captured 0, filtered 0, not found 1, errors 0"
 grep -q "^Connection error$" "$tmp/nothing.err" || fail "no connection error box"
 grep -q "Rename Web's URL?" "$tmp/nothing.err" || fail "the box does not offer to rename the address"
+grep -q "^  Not found (404)$" "$tmp/nothing.err" || fail "the box does not name the server's answer"
+grep -q "Cannot reach server" "$tmp/nothing.err" && fail "the box says a server that answered cannot be reached"
+expect_line "$tmp/nothing.err" "velbrin-cli: ${SITE_URL}nowhere/ was answered Not found (404)"
 nothing_log=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/nothing.out")LogFile.htm
 grep -Fq "URL non trouv${e}e (404):${SITE_URL}nowhere/" "$nothing_log" || fail "the 404 is not in its log"
+
+# --- Ctrl-C --------------------------------------------------------------------
+# A page sent at 1 KB a second: the capture is under way when it is stopped.
+mkdir -p "$site/slow"
+head -c 300000 /dev/zero | tr '\0' 'x' | sed 's/^/<HTML><BODY><P>/' >"$site/slow/index.html"
+chmod -R a+rX "$site/slow"
+"$cli" "${SITE_URL}slow/" --workpath "$work" >"$tmp/stopped.out" 2>"$tmp/stopped.err" &
+pid=$!
+sleep 2
+kill -INT $pid
+got=0
+wait $pid || got=$?
+[ "$got" = 130 ] || fail "a capture stopped with Ctrl-C exits with $got, expected 130"
+slow=$(sed -n 's/^New Web .* in \(.*\)$/\1/p' "$tmp/stopped.out")
+expect_line "$tmp/stopped.out" "Stopping the capture..."
+grep -q "^\[[0-9:]*\] interrupted: links 1," "$tmp/stopped.out" || fail "the status line does not say the capture was interrupted"
+expect_line "$tmp/stopped.out" "Session interrupted: captured 0, filtered 0, not found 0, errors 0"
+expect_line "$tmp/stopped.out" "  velbrin-cli ${slow}LOCAL.WEB CAPTURE"
+grep -q "Connection error" "$tmp/stopped.err" && fail "an interrupted capture reports a failure"
+[ -f "${slow}LOCAL.WEB" ] || fail "the interrupted Web was not saved"
 
 # --- Unusable arguments ----------------------------------------------------
 expect_status 2 no_arguments "$cli"

@@ -63,9 +63,10 @@ TEST_F(SessionFixture, StartPageNotFoundEndsAtOnceAndOffersToRenameTheAddress)
     EXPECT_TRUE(view.Ends[0].NothingCaptured);
     EXPECT_EQ(view.Ends[0].LastStatus, 404);
     EXPECT_EQ(view.Ends[0].LastUrl, url);
+    // The server was reached: the box names its answer.
     EXPECT_EQ(box, "Connection error\n"
                    "  URL :" + url + "\n"
-                   "  Cannot reach server,its Internet address is either misspelled or unknown!\n"
+                   "  Not found (404)\n"
                    "  \n"
                    "  Rename Web's URL?\n"
                    "  [Yes] [No] -> No\n");
@@ -185,23 +186,44 @@ TEST_F(SessionFixture, RedirectionLoopEndsAndTheWebStillSavesAndLoads)
     Capture(*loaded);
 }
 
-TEST_F(SessionFixture, RedirectionToHttpsIsFollowedAndAProtocolItCannotFetchIsRefused)
+TEST_F(SessionFixture, RedirectionToHttpsIsFollowedAndAProtocolItDoesNotFetchIsEnteredAndFiltered)
 {
-    server.Page("/index.htm", "<A HREF=\"secure.htm\">secure</A> <A HREF=\"old.htm\">old</A>");
+    server.Page("/index.htm", "<A HREF=\"secure.htm\">secure</A> <A HREF=\"old.htm\">old</A>"
+                              "<A HREF=\"mail.htm\">mail</A> <A HREF=\"odd.htm\">odd</A>");
     const std::string secure = "https://127.0.0.1:" + std::to_string(server.Port()) + "/secure.htm";
     const std::string ftp = "ftp://127.0.0.1/old.htm";
     server.Serve("/secure.htm", RedirectResponse(302, secure));
     server.Serve("/old.htm", RedirectResponse(302, ftp));
+    server.Serve("/mail.htm", RedirectResponse(301, "mailto:ann@site.test"));
+    server.Serve("/odd.htm", RedirectResponse(302, "gopher://127.0.0.1/x"));
     auto web = SiteWeb("/index.htm");
-    Capture(*web);
+    auto session = NewSession(*web);
+    Run(*session);
     // The https address is entered and fetched over TLS, which this plain
     // server cannot speak: it fails as an error, not as a filtered link.
     ASSERT_NE(web->Tree.FindFile(secure), nullptr);
     EXPECT_EQ(web->Tree.FindFile(secure)->State, StateError);
-    EXPECT_EQ(web->Tree.FindFile(ftp), nullptr);
-    EXPECT_EQ(Record(*web, "/old.htm").State, StateFiltered);
-    EXPECT_EQ(web->FilteredCount, 1);
-    EXPECT_TRUE(Contains(LogLines(), ftp + " : url non valide")) << LogText();
+    // The ftp and mail addresses are entered as links the Web refuses for
+    // their protocol; the redirections count as followed, once each.
+    ASSERT_NE(web->Tree.FindFile(ftp), nullptr);
+    EXPECT_EQ(web->Tree.FindFile(ftp)->State, StateFiltered);
+    EXPECT_EQ(&Record(*web, "/old.htm"), web->Tree.FindFile(ftp));
+    const TWebFile* mail = web->Tree.FindFile("mailto:ann@site.test");
+    ASSERT_NE(mail, nullptr);
+    EXPECT_EQ(mail->State, StateFiltered);
+    const std::vector<std::string> lines = LogLines();
+    EXPECT_TRUE(Contains(lines, ftp + " filtr\xE9 : Protocole incorrect")) << LogText();
+    // The log names the address as the Web keeps it.
+    EXPECT_TRUE(Contains(lines, web->Tree.GetFileUrl(*mail) + " filtr\xE9 : Protocole incorrect")) << LogText();
+    // A protocol nobody knows is no address: the redirection is filtered.
+    EXPECT_TRUE(Contains(lines, "gopher://127.0.0.1/x : url non valide")) << LogText();
+    EXPECT_EQ(Record(*web, "/odd.htm").State, StateFiltered);
+    // index, secure.htm, old.htm and mail.htm; the two targets and odd.htm filtered.
+    EXPECT_EQ(web->CapturedCount, 4);
+    EXPECT_EQ(session->SessionCaptured(), 4);
+    EXPECT_EQ(web->FilteredCount, 3);
+    EXPECT_EQ(session->SessionFiltered(), 1);
+    EXPECT_EQ(web->GetTodoCount(), 0);
 }
 
 TEST_F(SessionFixture, UnauthorizedIsRetriedWithTheWebsCredentials)
@@ -299,6 +321,23 @@ TEST_F(SessionFixture, ServerOutOfReachIsAnErrorAfterItsTries)
     EXPECT_EQ(web->Tree.FindFile(closed)->State, StateError);
     EXPECT_EQ(web->ErrorCount, 1);
     EXPECT_EQ(Record(*web, "/next.htm").State, StateCapturedPage);
+}
+
+TEST_F(SessionFixture, StartPageOfAServerOutOfReachSaysItCannotBeReached)
+{
+    const std::string closed = "http://127.0.0.1:" + std::to_string(velbrin::testing::ClosedPort()) + "/index.htm";
+    auto web = InitWeb(closed);
+    TMIMELIST global;
+    ::testing::internal::CaptureStderr();
+    TCaptureEnd end = RunCapture(*web, *settings, global, view, TCaptureSteps{});
+    const std::string box = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(end.NothingCaptured);
+    EXPECT_EQ(box, "Connection error\n"
+                   "  URL :" + closed + "\n"
+                   "  Cannot reach server,its Internet address is either misspelled or unknown!\n"
+                   "  \n"
+                   "  Rename Web's URL?\n"
+                   "  [Yes] [No] -> No\n");
 }
 
 TEST_F(SessionFixture, ConnectionCutBeforeTheHeaderIsTriedAgain)

@@ -99,7 +99,7 @@ TEST_F(SessionFixture, FileCountLimitStopsAndAbortsTheTransfersUnderWay)
                                       0, 10, true});
     server.Page("/next.htm", "<P>next");
     auto web = SiteWeb("/index.htm");
-    web->Options.MaxFileCount = 1;
+    web->Options.MaxFileCount = 2;
     bool slowStarted = false;
     view.OnRow = [&](int, const TSocketRow&) { slowStarted = slowStarted || FileExists(capture + "slow.gif"); };
     auto session = NewSession(*web);
@@ -112,6 +112,30 @@ TEST_F(SessionFixture, FileCountLimitStopsAndAbortsTheTransfersUnderWay)
     EXPECT_FALSE(FileExists(capture + "slow.gif"));
     EXPECT_FALSE(server.Received("/next.htm"));
     EXPECT_TRUE(web->TodoList().empty());
+}
+
+TEST_F(SessionFixture, FileCountLimitKeepsThatManyFilesAndTheNextSessionNoMore)
+{
+    settings->MaxSockets = 1;
+    std::string page;
+    for (int i = 0; i < 12; ++i) {
+        page += "<IMG SRC=\"p" + std::to_string(i) + ".gif\">";
+        server.Gif("/p" + std::to_string(i) + ".gif");
+    }
+    server.Page("/index.htm", page);
+    auto web = SiteWeb("/index.htm");
+    web->Options.MaxFileCount = 10;
+    Capture(*web);
+    EXPECT_EQ(web->CapturedCount, 10);
+    std::vector<std::string> kept = StoredFiles();
+    std::erase_if(kept, [](const std::string& name) { return !name.ends_with(".gif") && name != "index.htm"; });
+    EXPECT_EQ(kept.size(), 10u);
+    EXPECT_EQ(server.Paths().size(), 10u);
+
+    // A Web at its limit asks for nothing more.
+    Capture(*web);
+    EXPECT_EQ(server.Paths().size(), 10u);
+    EXPECT_EQ(web->CapturedCount, 10);
 }
 
 TEST_F(SessionFixture, DiskSizeLimitStopsOnceTheCaptureIsLarger)

@@ -9,7 +9,8 @@
 # SITE_HTTPS_PORT, SITE_HTTPS_URL (https://127.0.0.1:PORT/) and SITE_CA_FILE
 # (that authority's certificate, PEM), and the http server answers every
 # address under /to-https/ with a permanent redirect to the same address on
-# the https server. Where the machine allows it, everything runs inside a
+# the https server. Whatever lies under /slow/ is sent at 1 KB a second,
+# for tests that stop a capture under way. Where the machine allows it, everything runs inside a
 # private network namespace that has only the loopback interface, so nothing
 # can reach beyond 127.0.0.1. Exits with COMMAND's status.
 set -eu
@@ -100,6 +101,9 @@ http {
         server_name localhost;
         root $docroot;
         index index.html index.htm;$to_https
+        location /slow/ {
+            limit_rate 1k;
+        }
     }$tls_server
 }
 CONF
