@@ -6,6 +6,8 @@
 #include "browser/BrowserLaunch.h"
 #include "browser/Bookmarks.h"
 #include "browser/WebBookmark.h"
+#include "capture/CommandLineWeb.h"
+#include "capture/ProgramStart.h"
 #include "capture/ResolvePass.h"
 #include "capture/SessionCapture.h"
 #include "capture/SessionRun.h"
@@ -94,17 +96,6 @@ void PrintSummary(const TWEB& web)
         Say("Home page:    " + home);
 }
 
-// Why an address cannot be captured; empty when it can.
-std::string AddressProblem(const std::string& address)
-{
-    std::string lower = LowerCase(address);
-    if (!lower.starts_with("http://") && !lower.starts_with("https://"))
-        return "a start address begins with http:// or https:// : " + address;
-    if (GetHost(address).empty())
-        return "the address names no host: " + address;
-    return {};
-}
-
 } // namespace
 
 int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::string& version)
@@ -128,30 +119,22 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
         return kExitUnusable;
     }
     if (!line.Address.empty()) {
-        if (std::string problem = AddressProblem(line.Address); !problem.empty()) {
+        if (std::string problem = StartAddressProblem(line.Address); !problem.empty()) {
             Complain(problem);
             return kExitUnusable;
         }
     }
 
-    SetProgramDir(LocateProgramDir());
-    std::unique_ptr<TParam> settings;
-    try {
-        if (!line.WorkPath.empty() && !ReadProfileWorkPath().empty())
-            AdoptWorkPath(line.WorkPath);
-        settings = std::make_unique<TParam>(CommandLineWorkPathChooser(line.WorkPath, Say));
-    } catch (const EVelbrinError& e) {
-        Complain(e.what());
+    TProgramStart start = StartProgramSettings(line.WorkPath, Say);
+    if (!start.Error.empty()) {
+        Complain(start.Error);
         return kExitUnusable;
     }
-    {
-        TTlsSettings tls;
-        if (std::string error = LoadTlsSettings(settings->CaCertificates, settings->IgnoreCertificateErrors, tls);
-            !error.empty()) {
-            Complain(error);
-            return kExitUnusable;
-        }
+    if (!start.TlsError.empty()) {
+        Complain(start.TlsError);
+        return kExitUnusable;
     }
+    std::unique_ptr<TParam> settings = std::move(start.Settings);
 
     TMIMELIST globalMime;
     std::string mimeError;
@@ -160,55 +143,16 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
     TKnownWebs knownWebs(WorkPath());
     knownWebs.Load();
 
-    std::string projectFile = line.ProjectFile;
-    bool capture = line.Capture;
-    if (projectFile.empty()) {
-        projectFile = DefaultProjectFile(settings->Path, line.Address);
-        capture = true;
-    }
-    projectFile = ExpandFileName(projectFile);
-
-    auto web = std::make_unique<TWEB>(*settings, ProgramDir());
-    if (FileExists(projectFile)) {
-        if (!web->LoadFromFile(projectFile)) {
-            Complain("cannot load the project file " + projectFile);
-            return kExitUnusable;
-        }
-    } else if (!line.Address.empty()) {
-        // The options file is checked before anything is created: a MIMES
-        // list that names nothing leaves no directory behind.
-        std::unique_ptr<TIniFile> options;
-        TMIMELIST webMime(globalMime);
-        if (!line.OptionsFile.empty()) {
-            if (!FileExists(line.OptionsFile)) {
-                Complain("no options file " + line.OptionsFile);
-                return kExitUnusable;
-            }
-            options = std::make_unique<TIniFile>(line.OptionsFile);
-            if (std::string error = webMime.SetCmdLine(options->ReadString("OPTIONS", "MIMES", "")); !error.empty()) {
-                Complain(line.OptionsFile + ": " + error);
-                return kExitUnusable;
-            }
-        }
-        if (!web->Init(line.Address, ExtractFilePath(projectFile), webMime)) {
-            Complain("cannot create the capture directory " + ExtractFilePath(projectFile));
-            return kExitUnusable;
-        }
-        if (options)
-            web->Options.MergeOptions(*options, "OPTIONS");
-        settings->Url = web->Url;
-        try {
-            web->SaveToFile(projectFile);
-        } catch (const EVelbrinError& e) {
-            Complain(e.what());
-            return kExitUnusable;
-        }
-        capture = true;
-        Say("New Web " + web->Url + " in " + web->Path);
-    } else {
-        Complain("no project file " + projectFile);
+    TRequestedWeb opened = OpenRequestedWeb(line.WebRequest(), *settings, globalMime, ProgramDir());
+    if (!opened.Web) {
+        Complain(opened.Error);
         return kExitUnusable;
     }
+    std::unique_ptr<TWEB> web = std::move(opened.Web);
+    const std::string& projectFile = opened.ProjectFile;
+    const bool capture = opened.Capture;
+    if (opened.Created)
+        Say("New Web " + web->Url + " in " + web->Path);
     knownWebs.Add(projectFile);
     auto saveKnownWebs = [&] {
         try {
