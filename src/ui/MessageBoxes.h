@@ -13,7 +13,7 @@ namespace velbrin {
 // The error and warning box: the icon of its kind and the message at the top,
 // the buttons of the box in the panel below, each kBoxButtonWidth wide and
 // kBoxButtonGap apart, centred (LayoutBoxButtons). Closing it without a
-// button gives Cancel when Cancel is offered, else None.
+// button (window frame, Escape) gives Cancel.
 class TErrorDlg : public QDialog {
 public:
     TErrorDlg(const TBox& box, QWidget* parent);
@@ -24,7 +24,6 @@ public:
 
 private:
     TModalResult m_result = TModalResult::None;
-    TBoxButtons m_buttons = 0;
 };
 
 // The desktop's view of the error boxes: every ErrorBox / WarningBox of the

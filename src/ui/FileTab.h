@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QSpinBox;
+
+namespace velbrin {
+
+class TWEB;
+
+// "F&ile": the "Limits" group (MaxFileCountCheck/Edit, MinFileSizeCheck/Edit,
+// MaxFileSizeCheck/Edit, MaxDiskSizeCheck/Edit) and, beside it, the place of
+// the MIME type grid.
+class TFileTab : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFileTab(QWidget* parent = nullptr);
+
+    void WebToControls(const TWEB& web);
+    // A limit whose check box is clear is stored as 0.
+    void ControlsToWeb(TWEB& web) const;
+
+    // The empty area that receives the MIME type grid and its buttons.
+    QWidget* MimeArea() const { return m_mimeArea; }
+
+private:
+    struct TLimit {
+        QCheckBox* Check = nullptr;
+        QSpinBox* Edit = nullptr;
+    };
+    TLimit m_maxFileCount, m_minFileSize, m_maxFileSize, m_maxDiskSize;
+    QWidget* m_mimeArea = nullptr;
+};
+
+} // namespace velbrin
