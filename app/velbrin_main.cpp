@@ -2,10 +2,12 @@
 #include "CommandLine.h"
 #include "ui/MainWin.h"
 #include "ui/MessageBoxes.h"
+#include "ui/Screenshots.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QTimer>
 
 #include <clocale>
 #include <cstdio>
@@ -58,5 +60,12 @@ int main(int argc, char** argv)
         velbrin::ShowMessageBox(&window, "Velbrin", line.Error + "\r\n\r\n" + kUsage, velbrin::mbOk);
     else if (line.HasWork())
         window.OpenRequested(line.WebRequest());
+    // The screenshot script: pictures of the window once it is up, then quit.
+    if (QByteArray shots = qgetenv("VELBRIN_SCREENSHOTS"); !shots.isEmpty()) {
+        QTimer::singleShot(800, &window, [&window, shots] {
+            bool ok = velbrin::TakeScreenshots(window, shots.toStdString());
+            QCoreApplication::exit(ok ? 0 : 1);
+        });
+    }
     return application.exec();
 }

@@ -283,7 +283,10 @@ void TMainWin::BuildPanels()
     m_stack->addWidget(m_startScreen);
 
     m_panel = new QWidget(m_stack);
-    m_panel->setPalette(QApplication::palette());
+    // The panel has the usual colours of the desktop, not the window's black.
+    QPalette usual = QApplication::palette();
+    usual.setColor(QPalette::Window, usual.color(QPalette::Window));
+    m_panel->setPalette(usual);
     m_panel->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(m_panel);
     layout->setContentsMargins(4, 4, 4, 4);

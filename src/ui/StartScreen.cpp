@@ -21,8 +21,8 @@ void PaintBackground(QPainter& painter, const QRect& area)
     painter.fillRect(area, Qt::black);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const QPointF centre(area.width() * 0.5, area.height() * 0.40);
-    const qreal radius = std::min(area.width(), area.height()) * 0.27;
+    const QPointF centre(area.width() * 0.5, area.height() * 0.34);
+    const qreal radius = std::min(area.width(), area.height()) * 0.21;
 
     QRadialGradient glow(centre, radius * 1.6);
     glow.setColorAt(0.0, QColor(20, 60, 110));
@@ -51,7 +51,7 @@ void PaintBackground(QPainter& painter, const QRect& area)
 
     // Pages on their way down.
     for (int i = 0; i < 3; ++i) {
-        QRectF page(centre.x() - 24 + i * 16, centre.y() + radius + 14 + i * 10, 22, 28);
+        QRectF page(centre.x() - 27 + i * 16, centre.y() + radius + 6 + i * 6, 22, 28);
         painter.setPen(QPen(QColor(200, 200, 200), 1));
         painter.setBrush(QColor(245, 245, 240));
         painter.drawRect(page);
@@ -69,7 +69,7 @@ void PaintBackground(QPainter& painter, const QRect& area)
     gold.setColorAt(0.0, QColor(255, 220, 120));
     gold.setColorAt(1.0, QColor(200, 130, 30));
     painter.setPen(QPen(QBrush(gold), 1));
-    QRect titleArea(0, static_cast<int>(area.height() * 0.74), area.width(), 50);
+    QRect titleArea(0, static_cast<int>(area.height() * 0.69), area.width(), 50);
     painter.drawText(titleArea, Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Velbrin"));
 
     QFont line = painter.font();
