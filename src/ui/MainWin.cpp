@@ -547,8 +547,9 @@ void TMainWin::UpdateCommands()
         enable(TCommand::SaveOptions, false);
         AllowOnlyCaptureTabs(false);
         m_newButton->setFocus();
-    } else if (m_capturing) {
-        m_stopButton->setEnabled(true);
+    } else if (m_capturing || m_running) {
+        // The closing steps of a capture keep the capture's commands.
+        m_stopButton->setEnabled(m_capturing);
         m_startButton->setEnabled(false);
         m_stopButton->setFocus();
         m_captureTab->SetCapturing(true);
@@ -557,7 +558,7 @@ void TMainWin::UpdateCommands()
         m_htmlMenu->menuAction()->setEnabled(false);
         m_captureMenu->menuAction()->setEnabled(true);
         enable(TCommand::Start, false);
-        enable(TCommand::Stop, true);
+        enable(TCommand::Stop, m_capturing);
         enable(TCommand::ResolveLinks, false);
         m_preferencesMenu->menuAction()->setEnabled(false);
         AllowOnlyCaptureTabs(true);

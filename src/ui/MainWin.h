@@ -111,6 +111,8 @@ public:
     TWEB* CurrentWeb() const { return m_web.get(); }
     bool Busy() const { return m_busy; }
     bool Capturing() const { return m_capturing; }
+    // A capture is running: its session, or its closing steps (saving, the resolution pass).
+    bool CaptureRunning() const { return m_running; }
     TParam& Settings() { return *m_settings; }
     TMIMELIST& GlobalMime() { return m_globalMime; }
     const TStringList& WebsList() const { return m_knownWebs.Items(); }
