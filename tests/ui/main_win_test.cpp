@@ -72,6 +72,35 @@ TEST_F(MainWin, NewWebIsCapturedSavedResolvedAndListed)
     EXPECT_EQ(ReadText(Work() + "webs.dat"), Work() + "site/Local.Web\r\n");
 }
 
+TEST_F(MainWin, CommandLineAddressMakesAWebInTheCaptureDirectoryAndCapturesIt)
+{
+    TSiteServer server;
+    ServeSite(server);
+    Open();
+    Window().OpenRequested(TWebRequest{"", "", server.Url("/"), false});
+    ASSERT_TRUE(WaitUntil([&] {
+        return Window().CurrentWeb() && !Window().CaptureRunning() && Window().CurrentWeb()->CapturedCount > 0;
+    }));
+    std::string project = DefaultProjectFile(Window().Settings().Path, server.Url("/"));
+    EXPECT_EQ(Window().CurrentWeb()->FileName, project);
+    EXPECT_EQ(Window().WebsList().front(), project);
+    EXPECT_EQ(Window().Settings().Url, server.Url("/"));
+
+    // The project file again, without CAPTURE: opened, not captured.
+    const int requests = static_cast<int>(server.Paths().size());
+    ASSERT_TRUE(Window().CloseWeb());
+    Window().OpenRequested(TWebRequest{project, "", "", false});
+    WaitUntil([] { return false; }, 300);
+    ASSERT_NE(Window().CurrentWeb(), nullptr);
+    EXPECT_EQ(Window().CurrentWeb()->Title, "Fixture");
+    EXPECT_EQ(static_cast<int>(server.Paths().size()), requests);
+
+    // An address that is none is refused with a message, and the Web stays.
+    Window().OpenRequested(TWebRequest{"", "", "httpfoo", true});
+    ASSERT_EQ(Questions.size(), 1u);
+    EXPECT_NE(Window().CurrentWeb(), nullptr);
+}
+
 TEST_F(MainWin, ClosingAWebWithAProjectFileSavesItWithoutAQuestion)
 {
     Open();
