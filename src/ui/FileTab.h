@@ -1,16 +1,15 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/LimitField.h"
 
-class QCheckBox;
-class QSpinBox;
+#include <QWidget>
 
 namespace velbrin {
 
 class TWEB;
 
 // "F&ile": the "Limits" group (MaxFileCountCheck/Edit, MinFileSizeCheck/Edit,
-// MaxFileSizeCheck/Edit, MaxDiskSizeCheck/Edit) and, beside it, the place of
+// MaxFileSizeCheck/Edit, MaxDiskSizeCheck/Edit) and, above it, the place of
 // the MIME type grid.
 class TFileTab : public QWidget {
     Q_OBJECT
@@ -25,11 +24,7 @@ public:
     QWidget* MimeArea() const { return m_mimeArea; }
 
 private:
-    struct TLimit {
-        QCheckBox* Check = nullptr;
-        QSpinBox* Edit = nullptr;
-    };
-    TLimit m_maxFileCount, m_minFileSize, m_maxFileSize, m_maxDiskSize;
+    TLimitField m_maxFileCount, m_minFileSize, m_maxFileSize, m_maxDiskSize;
     QWidget* m_mimeArea = nullptr;
 };
 
