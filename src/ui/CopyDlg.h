@@ -21,6 +21,9 @@ public:
     QString FileShown() const;
     int BoxesLit() const;
 
+    // Escape does not close it: the copy closes it when it is over.
+    void reject() override {}
+
 private:
     QLineEdit* m_file;
     TBoxGauge* m_gauge;

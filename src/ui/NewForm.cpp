@@ -2,7 +2,7 @@
 
 #include "browser/BrowserDde.h"
 #include "config/Param.h"
-#include "config/ProgramDir.h"
+#include "core/Files.h"
 #include "core/Url.h"
 #include "ui/DirectoryDlg.h"
 #include "ui/ShownText.h"
@@ -113,7 +113,15 @@ void TNewForm::SetAddress(const std::string& url)
 void TNewForm::SetTitle(const std::string& title) { m_title->setText(ShownText(title)); }
 
 std::string TNewForm::Address() const { return StoredText(m_url->text().trimmed()); }
-std::string TNewForm::Directory() const { return StoredText(m_path->text().trimmed()); }
+std::string TNewForm::Directory() const
+{
+    // A directory typed without its final "/" is still the directory meant,
+    // not the one above it.
+    std::string directory = StoredText(m_path->text().trimmed());
+    if (!directory.empty() && directory.back() != '/')
+        directory += '/';
+    return directory;
+}
 std::string TNewForm::Title() const { return StoredText(m_title->text()); }
 
 TNewFormResult TNewForm::Run()
@@ -169,7 +177,13 @@ void TNewForm::ApplyFlags()
 
 void TNewForm::Browse()
 {
-    if (std::optional<std::string> chosen = ChooseDirectory(this, tr("Select new capture path"), ProgramDir())) {
+    // The chooser opens where the Web would go: the directory shown when it
+    // exists, else the default capture directory (the program's own
+    // directory is rarely writable here).
+    std::string start = Directory();
+    if (start.empty() || !DirectoryExists(start))
+        start = m_settings.Path;
+    if (std::optional<std::string> chosen = ChooseDirectory(this, tr("Select new capture path"), start)) {
         std::string directory = *chosen;
         if (directory.empty() || directory.back() != '/')
             directory += '/';

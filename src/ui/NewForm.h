@@ -36,7 +36,7 @@ public:
     void SetTitle(const std::string& title);
 
     std::string Address() const;
-    std::string Directory() const; // ends with "/"
+    std::string Directory() const; // ends with "/" (but when empty)
     std::string Title() const;
 
     // Shows the dialog modally.

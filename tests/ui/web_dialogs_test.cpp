@@ -64,7 +64,7 @@ TEST_F(NewWebDialog, WithoutFollowingItRefusesToCloseUntilHostAndDirectoryAreGiv
         pathAfterTyping = Field(dialog, "PathEdit")->text();
         Click(dialog, QStringLiteral("&Create")); // no directory
         stillOpen.push_back(dialog->isVisible());
-        Field(dialog, "PathEdit")->setText(QStringLiteral("/tmp/somewhere/"));
+        Field(dialog, "PathEdit")->setText(QStringLiteral("/tmp/somewhere"));
         Type(Field(dialog, "UrlEdit"), QStringLiteral("no host here"));
         Click(dialog, QStringLiteral("&Create")); // no host
         stillOpen.push_back(dialog->isVisible());
