@@ -94,10 +94,16 @@ private:
 // is the window's business (RunCapture).
 class TWindowCaptureView : public TCaptureView {
 public:
-    explicit TWindowCaptureView(TCaptureView& tab)
+    TWindowCaptureView(TCaptureView& tab, TMainWinPrompts& prompts)
         : m_tab(tab)
+        , m_prompts(prompts)
     {
     }
+    // The failure box of a session that captured nothing is the window's error
+    // box; the end itself is handled when RunCapture returns. (They override
+    // the view's operations where the engine's view has them.)
+    TModalResult AskFailure(const TBox& box) { return m_prompts.Box ? m_prompts.Box(box) : TModalResult::None; }
+    void ShowEnd(const TCaptureEnd& /*end*/) {}
     void ShowSocketRow(int socket, const TSocketRow& row) override { m_tab.ShowSocketRow(socket, row); }
     void ShowCounts(const TCaptureCounts& counts) override { m_tab.ShowCounts(counts); }
     void ShowReceived(std::int64_t kilobytes) override { m_tab.ShowReceived(kilobytes); }
@@ -107,6 +113,7 @@ public:
 
 private:
     TCaptureView& m_tab;
+    TMainWinPrompts& m_prompts;
 };
 
 const char* CommandName(TCommand command)
@@ -181,7 +188,7 @@ TMainWin::TMainWin(const std::string& requestedWorkPath, QWidget* parent)
         QTimer::singleShot(0, this, [this, text] { Tell("Velbrin", text); });
     }
     SetErrorBoxView(std::make_unique<TPromptBoxView>(m_prompts));
-    m_captureView = std::make_unique<TWindowCaptureView>(*m_captureTab);
+    m_captureView = std::make_unique<TWindowCaptureView>(*m_captureTab, m_prompts);
 
     std::string mimeError;
     if (LoadMimeDef(m_globalMime, WorkPath(), &mimeError) == MimeDefStatus::DefaultsUsed) {
