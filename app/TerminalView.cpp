@@ -122,6 +122,11 @@ void TTerminalCaptureView::Draw()
     m_drawnLines = lines;
 }
 
+TModalResult TTerminalCaptureView::AskFailure(const TBox& box)
+{
+    return CurrentErrorBoxView().ShowBox(box);
+}
+
 void TTerminalCaptureView::Finish()
 {
     Draw();

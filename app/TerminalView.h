@@ -27,6 +27,8 @@ public:
     void ShowReceived(std::int64_t kilobytes) override;
     void ShowTotals(std::int64_t totalSize, std::int64_t freeDisk) override;
     void ShowClock(const std::string& duration) override;
+    // The box is asked on the console (or whatever box view the program set).
+    TModalResult AskFailure(const TBox& box) override;
 
     // Draws the last state once more, whatever the time, and leaves the cursor below it.
     void Finish();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/ErrorBox.h"
+
 #include <cstdint>
 #include <string>
 
@@ -24,6 +26,17 @@ struct TCaptureCounts {
     int Filtered = 0;
 };
 
+// How a session ended.
+struct TCaptureEnd {
+    bool Stopped = false;         // stopped by a command, a limit or a full disk
+    bool DiskFull = false;        // the disk filled up
+    int SessionCaptured = 0;      // files kept in the session
+    bool NothingCaptured = false; // the Web holds no captured file and the session was not stopped
+    bool RenameRequested = false; // the failure box was answered "Yes" to renaming the Web's address
+    std::int32_t LastStatus = 0;  // status of the session's last answer; 0 when none came
+    std::string LastUrl;          // address of the session's last request
+};
+
 // What a capture session shows while it runs. The desktop draws it in its
 // capture tab; the command line writes it to the terminal. Every operation
 // may be left as it is.
@@ -42,6 +55,12 @@ public:
     // A picture kept during the capture, for the list of documents; show: the
     // Web asks for it to be displayed at once.
     virtual void ListDocument(const std::string& /*fileName*/, bool /*show*/) {}
+
+    // The failure box of a session that captured nothing; the button the
+    // user pressed (None when nobody is asked).
+    virtual TModalResult AskFailure(const TBox& /*box*/) { return TModalResult::None; }
+    // The session and its closing steps are over.
+    virtual void ShowEnd(const TCaptureEnd& /*end*/) {}
 };
 
 } // namespace velbrin

@@ -6,6 +6,7 @@
 #include "core/CaseFold.h"
 #include "core/Errors.h"
 #include "core/Files.h"
+#include "core/ShortString.h"
 #include "core/Url.h"
 #include "net/Request.h"
 #include "net/TlsSettings.h"
@@ -154,8 +155,10 @@ void TCapture::Hand(TRequest& request, TWebFile& link)
     ShowRow(request.Index());
 
     request.Link = &link;
-    link.State = StateInProgress;
+    m_web.SetState(link, StateInProgress);
     ++link.Tries;
+    m_lastUrl = ShortString(url);
+    m_lastStatus = 0;
     if (m_settings.UseProxy && !m_settings.ProxyAdress.empty())
         request.Get(url, m_settings.ProxyAdress, m_settings.ProxyPort);
     else
@@ -169,6 +172,7 @@ bool TCapture::OnHeader(TRequest& request)
         return false;
     const THTTPHEADER& header = request.Header();
     const std::int32_t status = header.Status;
+    m_lastStatus = status;
 
     if ((status == 301 || status == 302) && !header.Location.empty())
         return FollowRedirect(request, *record);
@@ -181,7 +185,7 @@ bool TCapture::OnHeader(TRequest& request)
             GiveUp(*record);
         } else {
             ++record->Tries;
-            record->State = StateToExplore;
+            m_web.SetState(*record, StateToExplore);
             m_needAuth.insert(record);
             m_authServers.insert(LowerCase(ServerOf(request.Url())));
             m_web.AddTodo(*record);
@@ -190,7 +194,7 @@ bool TCapture::OnHeader(TRequest& request)
     }
 
     m_web.LogAfter("URL non trouv\xE9" "e (" + std::to_string(status) + "):", request.Url());
-    record->State = StateNotFound;
+    m_web.SetState(*record, StateNotFound);
     record->SetFileName(std::string(kNotFoundFileName));
     m_web.CountNotFound();
     ++m_sessionNotFound;
@@ -211,7 +215,7 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
     redirect.Link.Value = target;
     if (JudgeLink(redirect) != TLinkVerdict::Follow) {
         m_web.LogUrl(location, " : url non valide");
-        record.State = StateFiltered;
+        m_web.SetState(record, StateFiltered);
         m_web.CountFiltered();
         ++m_sessionFiltered;
         ShowCounts();
@@ -235,7 +239,7 @@ bool TCapture::AcceptBody(TRequest& request, TWebFile& record)
     const THTTPHEADER& header = request.Header();
     record.SetMimeType(header.ContentType);
     if (!m_web.Filter(record, header.ContentLength, request.Url())) {
-        record.State = StateFiltered;
+        m_web.SetState(record, StateFiltered);
         m_web.CountFiltered();
         ++m_sessionFiltered;
         ShowCounts();
@@ -245,7 +249,7 @@ bool TCapture::AcceptBody(TRequest& request, TWebFile& record)
     if (freeSpace >= 0 && header.ContentLength >= freeSpace - 1024) {
         m_diskFull = true;
         m_stopping = true;
-        record.State = StateError;
+        m_web.SetState(record, StateError);
         return false;
     }
     const TMimeItem* mime = m_web.MimeList.GetMimeByString(header.ContentType);
@@ -287,7 +291,7 @@ void TCapture::OnComplete(TRequest& request)
                    || (options.MaxFileSize > 0 && size > options.MaxFileSize * 1024LL);
     if (discard) {
         DeleteFile(file);
-        record->State = StateFiltered;
+        m_web.SetState(*record, StateFiltered);
         m_web.CountFiltered();
         ++m_sessionFiltered;
     } else {
@@ -296,7 +300,7 @@ void TCapture::OnComplete(TRequest& request)
         m_web.CountCaptured();
         ++m_sessionCaptured;
         ++m_sinceSave;
-        record->State = mime->MimeClass == MimeClassHtml ? StateCapturedPage : StateCapturedFile;
+        m_web.SetState(*record, mime->MimeClass == MimeClassHtml ? StateCapturedPage : StateCapturedFile);
         if ((options.ListGifFlag && SameText(record->GetMimeType(), "image/gif"))
             || (options.ListJpegFlag && SameText(record->GetMimeType(), "image/jpeg")))
             m_view.ListDocument(record->GetFileName(), m_web.DisplayOnlineImage);
@@ -332,7 +336,7 @@ void TCapture::GiveUp(TWebFile& record)
 {
     // The start page keeps its state: the next session tries it again.
     if (record.LinkDepth > 0)
-        record.State = StateError;
+        m_web.SetState(record, StateError);
     m_web.CountError();
     ++m_sessionErrors;
     ShowCounts();
@@ -342,7 +346,7 @@ void TCapture::StopForFullDisk(TWebFile* record)
 {
     m_diskFull = true;
     if (record)
-        record->State = StateError;
+        m_web.SetState(*record, StateError);
     StopCapture();
 }
 

@@ -61,6 +61,10 @@ public:
     std::int32_t SessionFiltered() const { return m_sessionFiltered; }
     std::int32_t SessionNotFound() const { return m_sessionNotFound; }
     std::int32_t SessionErrors() const { return m_sessionErrors; }
+    // The address of the last request sent, and the status of the last
+    // answer's header (0 until one arrives): what the failure box names.
+    const std::string& LastUrl() const { return m_lastUrl; }
+    std::int32_t LastStatus() const { return m_lastStatus; }
     // Number of requests (sockets) of the session.
     int SocketCount() const { return static_cast<int>(m_requests.size()); }
     // Runs the one-second tick now (the timer calls it).
@@ -107,6 +111,8 @@ private:
     std::int32_t m_sessionFiltered = 0;
     std::int32_t m_sessionNotFound = 0;
     std::int32_t m_sessionErrors = 0;
+    std::string m_lastUrl;
+    std::int32_t m_lastStatus = 0;
     std::int32_t m_sinceSave = 0;
     bool m_saved = false; // a periodic save happened in this session
     std::chrono::steady_clock::time_point m_lastSave{};

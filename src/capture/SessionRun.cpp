@@ -6,7 +6,6 @@
 #include "config/WorkPath.h"
 #include "core/Errors.h"
 #include "capture/ErrorBox.h"
-#include "net/Request.h"
 #include "store/MimeDefFile.h"
 
 #include <QCoreApplication>
@@ -14,7 +13,9 @@
 
 namespace velbrin {
 
-TCaptureEnd RunCapture(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCaptureView& view,
+namespace {
+
+TCaptureEnd RunSession(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCaptureView& view,
                        const TCaptureSteps& steps, bool forceBookmark, bool forceOpen)
 {
     TCaptureEnd end;
@@ -32,6 +33,8 @@ TCaptureEnd RunCapture(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCapt
         end.Stopped = capture.Stopping();
         end.DiskFull = capture.DiskFull();
         end.SessionCaptured = capture.SessionCaptured();
+        end.LastStatus = capture.LastStatus();
+        end.LastUrl = capture.LastUrl();
         if (web.CapturedCount != 0)
             capture.FillCaptureInfo(web.LastCaptureInfo);
     }
@@ -49,7 +52,8 @@ TCaptureEnd RunCapture(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCapt
 
     if (web.CapturedCount == 0 && !end.Stopped) {
         end.NothingCaptured = true;
-        end.RenameRequested = ReportNothingCaptured(settings);
+        TBox box = NothingCapturedBox(settings, end.LastStatus, end.LastUrl);
+        end.RenameRequested = view.AskFailure(box) == TModalResult::Yes && (box.Buttons & mbYes) != 0;
         return end;
     }
     if (web.CapturedCount > 0 && !end.Stopped) {
@@ -63,18 +67,23 @@ TCaptureEnd RunCapture(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCapt
     return end;
 }
 
-bool ReportNothingCaptured(const TParam& settings)
+} // namespace
+
+TCaptureEnd RunCapture(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCaptureView& view,
+                       const TCaptureSteps& steps, bool forceBookmark, bool forceOpen)
 {
-    const std::int32_t status = TRequest::LastStatus();
-    const std::string& url = TRequest::LastUrl();
-    if (status == 0 && settings.UseProxy && !settings.ProxyAdress.empty()) {
-        ErrorBox(TErrorKind::Connection, "", mbOk, 0, settings.ProxyAdress);
-        return false;
-    }
-    if (status == 0 || status == 400 || status == 404)
-        return ErrorBox(TErrorKind::Connection, "\r\nRename Web's URL?", mbYes | mbNo, 0, url) == TModalResult::Yes;
-    ErrorBox(TErrorKind::Http, "", mbOk, status, url);
-    return false;
+    TCaptureEnd end = RunSession(web, settings, globalMime, view, steps, forceBookmark, forceOpen);
+    view.ShowEnd(end);
+    return end;
+}
+
+TBox NothingCapturedBox(const TParam& settings, std::int32_t lastStatus, std::string_view lastUrl)
+{
+    if (lastStatus == 0 && settings.UseProxy && !settings.ProxyAdress.empty())
+        return MakeErrorBox(TErrorKind::Connection, "", mbOk, 0, settings.ProxyAdress);
+    if (lastStatus == 0 || lastStatus == 400 || lastStatus == 404)
+        return MakeErrorBox(TErrorKind::Connection, "\r\nRename Web's URL?", mbYes | mbNo, 0, lastUrl);
+    return MakeErrorBox(TErrorKind::Http, "", mbOk, lastStatus, lastUrl);
 }
 
 } // namespace velbrin

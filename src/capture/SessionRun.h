@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureView.h"
+#include "capture/ErrorBox.h"
 
 #include <functional>
 #include <string>
@@ -27,26 +28,19 @@ struct TCaptureSteps {
     std::function<void(TCapture*)> SessionChanged;
 };
 
-// How a session ended.
-struct TCaptureEnd {
-    bool Stopped = false;         // stopped by a command, a limit or a full disk
-    bool DiskFull = false;        // the disk filled up
-    int SessionCaptured = 0;      // files kept in the session
-    bool NothingCaptured = false; // the Web holds no captured file and the session was not stopped
-    bool RenameRequested = false; // the failure box was answered "Yes" to renaming the Web's address
-};
-
 // Runs one whole session in the thread's event loop, then its closing steps:
 // the session's statistics, saving, the resolution pass when something was
 // kept, the MIME types learnt merged into globalMime and "mime.def" in the
-// working path, the failure box when nothing was captured, and the bookmark
-// and browser steps as the settings (or forceBookmark / forceOpen) ask.
+// working path, the failure box when nothing was captured (asked through
+// view.AskFailure), and the bookmark and browser steps as the settings (or
+// forceBookmark / forceOpen) ask. The end goes to view.ShowEnd as well.
 TCaptureEnd RunCapture(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCaptureView& view,
                        const TCaptureSteps& steps, bool forceBookmark = false, bool forceOpen = false);
 
-// The failure box of a session that captured nothing, from the last status
-// and address of the requests. True when the user asked to rename the Web's
-// address.
-bool ReportNothingCaptured(const TParam& settings);
+// The failure box of a session that captured nothing, from the status of the
+// last answer (0 when none came) and the address of the last request: the
+// proxy that could not be reached, the address that could not be (with the
+// offer to rename the Web's address, button Yes), or the status by name.
+TBox NothingCapturedBox(const TParam& settings, std::int32_t lastStatus, std::string_view lastUrl);
 
 } // namespace velbrin

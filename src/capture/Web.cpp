@@ -76,6 +76,7 @@ bool TWEB::Init(std::string_view url, std::string_view directory, const TMIMELIS
     CopyReportPages();
     HtmlFileInit(kLogFileName);
     StartFromUrl();
+    TellLinksChanged();
     return created;
 }
 
@@ -84,6 +85,7 @@ bool TWEB::Reinit(std::string_view url)
     SetUrl(url);
     Forget();
     StartFromUrl();
+    TellLinksChanged();
     return true;
 }
 
@@ -145,6 +147,19 @@ void TWEB::AddTotalSize(std::int64_t bytes)
     TotalSize = static_cast<std::int32_t>(total);
 }
 
+void TWEB::SetState(TWebFile& record, std::uint8_t state)
+{
+    record.State = state;
+    if (LinksChanged)
+        LinksChanged(&record);
+}
+
+void TWEB::TellLinksChanged() const
+{
+    if (LinksChanged)
+        LinksChanged(nullptr);
+}
+
 TWebFile* TWEB::NewLink(const TLinkItem& item, TWebFile* parent)
 {
     if (TWebFile* known = Tree.FindFile(item.Url))
@@ -186,11 +201,11 @@ TWebFile* TWEB::NewLink(const TLinkItem& item, TWebFile* parent)
 bool TWEB::AddTodo(TWebFile& record)
 {
     if (!LinkFilter(record)) {
-        record.State = StateFiltered;
+        SetState(record, StateFiltered);
         CountFiltered();
         return false;
     }
-    record.State = StateToExplore;
+    SetState(record, StateToExplore);
     Queue(record, record.GetLinkType() != LinkTypePage);
     return true;
 }
@@ -243,7 +258,7 @@ void TWEB::RequeueTodo(TWebFile& record)
 {
     if (!record.Parent() || m_queued.contains(&record))
         return;
-    record.State = StateToExplore;
+    SetState(record, StateToExplore);
     Queue(record, false);
 }
 
@@ -262,6 +277,7 @@ std::uint16_t TWEB::UpdateTodo()
         TodoExploreProc(record, url);
         return false;
     });
+    TellLinksChanged();
     return GetTodoCount();
 }
 
@@ -275,7 +291,7 @@ void TWEB::TodoExploreProc(TWebFile& record, const std::string& url)
     case StateNotFound:
         // Internal pages that were not found are tried again every session.
         if (record.WebDepth == 0) {
-            record.State = StateToExplore;
+            SetState(record, StateToExplore);
             AddTodo(record);
         } else {
             CountNotFound();
@@ -286,10 +302,10 @@ void TWEB::TodoExploreProc(TWebFile& record, const std::string& url)
     case StateError:
     case StateFiltered:
         if (record.GetMimeType().empty() || Filter(record, 0, url)) {
-            record.State = StateToExplore;
+            SetState(record, StateToExplore);
             AddTodo(record);
         } else {
-            record.State = StateFiltered;
+            SetState(record, StateFiltered);
             CountFiltered();
         }
         break;

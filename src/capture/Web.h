@@ -168,6 +168,14 @@ public:
     // UpdateTodo (see above). False when the tree refuses the address.
     bool AddAlias(std::string_view url, TWebFile& record);
 
+    // Sets a record's state and tells LinksChanged.
+    void SetState(TWebFile& record, std::uint8_t state);
+    // Told after a record was entered or changed state (the record is valid
+    // only during the call), and with none after many records changed at
+    // once (load, clean, a new start address, a recount): the whole list is
+    // to be read again. A view of the Web's links follows it.
+    std::function<void(const TWebFile* record)> LinksChanged;
+
     // The links to fetch, first first.
     const std::deque<TWebFile*>& TodoList() const { return m_todo; }
     // Removes and returns the first link to fetch; none when there is none.
@@ -267,6 +275,7 @@ private:
     static void Bump(std::uint16_t& counter);
 
     void Forget();
+    void TellLinksChanged() const;
     void ResetFields();
     // The default options, fresh counters and the start address as the only
     // link: what a new or re-addressed Web starts from.

@@ -74,6 +74,7 @@ void TWEB::Clean()
     CopyReportPages();
     if (!Path.empty())
         DeleteFile(Path + std::string(kLogFileName));
+    TellLinksChanged();
 }
 
 std::int32_t TWEB::GetFileCount()

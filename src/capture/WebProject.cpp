@@ -133,11 +133,14 @@ bool TWEB::LoadFromFile(const std::string& fileName, const TPump& pump)
     MapList.Clear();
     ResetFields();
     FileName = fileName;
+    bool loaded = false;
     try {
-        return ReadProject(bytes, pump);
+        loaded = ReadProject(bytes, pump);
     } catch (const EStreamError&) {
-        return false;
+        loaded = false;
     }
+    TellLinksChanged();
+    return loaded;
 }
 
 bool TWEB::ReadProject(TStream& stream, const TPump& pump)

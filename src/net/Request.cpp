@@ -29,8 +29,6 @@ constexpr std::array<std::string_view, 11> kSocketStateNames = {
 
 struct TProcessState {
     TDoubleList HostCache;
-    std::string LastUrl;
-    std::int32_t LastStatus = 0;
     bool TraceMode = false;
 };
 
@@ -100,8 +98,6 @@ std::vector<std::string> HttpRequestPieces(std::string_view url, bool viaProxy, 
 }
 
 TDoubleList& TRequest::HostCache() { return Process().HostCache; }
-const std::string& TRequest::LastUrl() { return Process().LastUrl; }
-std::int32_t TRequest::LastStatus() { return Process().LastStatus; }
 bool TRequest::TraceMode() { return Process().TraceMode; }
 void TRequest::SetTraceMode(bool on) { Process().TraceMode = on; }
 
@@ -193,8 +189,6 @@ void TRequest::Get(std::string_view url, std::string_view proxy, std::int32_t pr
     m_url = ShortString(url);
     m_proxy = ShortString(proxy);
     m_proxyPort = proxyPort;
-    Process().LastUrl = m_url;
-    Process().LastStatus = 0;
     if (!Trace(": Open " + m_url))
         return;
     if (!IsFetchableProtocol(GetProtocol(m_url)))
@@ -389,7 +383,6 @@ bool TRequest::ScanHeader()
     m_headerLength = static_cast<std::int32_t>(end);
     m_phase = 2;
     m_header = ParseHttpHeader(buffered, end);
-    Process().LastStatus = m_header.Status;
 
     bool goOn = true;
     if (OnHeader) {

@@ -138,9 +138,6 @@ public:
     // Process-wide: the address of every host that answered, and every host
     // name that did not resolve (with an empty address).
     static TDoubleList& HostCache();
-    // Process-wide: the URL of the last Get and the status of the last header.
-    static const std::string& LastUrl();
-    static std::int32_t LastStatus();
     // Process-wide: trace lines of every step go to OnLog.
     static bool TraceMode();
     static void SetTraceMode(bool on);

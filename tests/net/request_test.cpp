@@ -145,8 +145,8 @@ TEST_F(RequestTest, HeaderAndBodyInOneBlock)
     EXPECT_EQ(Request->HeaderLength(), 38);
     EXPECT_EQ(Bytes, 43);
     EXPECT_EQ(States, (std::vector<int>{ssLookup, ssConnect, ssConnected, ssRequest, ssReceiving, ssClosed}));
-    EXPECT_EQ(TRequest::LastStatus(), 200);
-    EXPECT_EQ(TRequest::LastUrl(), Server.Url("/a.htm"));
+    EXPECT_EQ(Request->Header().Status, 200);
+    EXPECT_EQ(Request->Url(), Server.Url("/a.htm"));
     EXPECT_TRUE(Logs.empty()); // trace mode is off
 }
 
@@ -180,7 +180,7 @@ TEST_F(RequestTest, NotFoundIsRefusedWithoutFileOrError)
     RunEventsFor(100);
 
     EXPECT_EQ(HeaderSeen.Status, 404);
-    EXPECT_EQ(TRequest::LastStatus(), 404);
+    EXPECT_EQ(Request->Header().Status, 404);
     EXPECT_EQ(Completes, 0);
     EXPECT_TRUE(Errors.empty());
     EXPECT_FALSE(FileExists(BodyPath));
@@ -458,7 +458,7 @@ TEST_F(RequestTest, OtherProtocolsDoNothing)
     RunEventsFor(50);
     EXPECT_EQ(Request->Busy(), 0);
     EXPECT_TRUE(States.empty());
-    EXPECT_EQ(TRequest::LastUrl(), "ftp://127.0.0.1/file.txt");
+    EXPECT_EQ(Request->Url(), "ftp://127.0.0.1/file.txt");
 }
 
 TEST_F(RequestTest, UnsavedBodyIsReceivedAndCounted)

@@ -4,6 +4,7 @@
 // WebFixture), a site server answering by path, a resolver that knows no name
 // unless the test gives it one, and a view that remembers what it was shown.
 
+#include "capture/ConsoleErrorBox.h"
 #include "capture/SessionCapture.h"
 #include "capture/WebTestSupport.h"
 #include "net/NetTestSupport.h"
@@ -34,6 +35,9 @@ public:
     void ShowTotals(std::int64_t totalSize, std::int64_t) override { TotalSize = totalSize; }
     void ShowClock(const std::string& duration) override { Clock = duration; }
     void ListDocument(const std::string& fileName, bool show) override { Listed.push_back(fileName + (show ? "!" : "")); }
+    // Failure boxes are answered on the console, as the command line does.
+    TModalResult AskFailure(const TBox& box) override { return TConsoleErrorBoxView().ShowBox(box); }
+    void ShowEnd(const TCaptureEnd& end) override { Ends.push_back(end); }
 
     std::map<int, TSocketRow> Rows;
     TCaptureCounts Counts;
@@ -41,6 +45,7 @@ public:
     std::int64_t TotalSize = 0;
     std::string Clock;
     std::vector<std::string> Listed;
+    std::vector<TCaptureEnd> Ends;
     std::function<void(int socket, const TSocketRow& row)> OnRow;
 };
 

@@ -58,6 +58,11 @@ TEST_F(SessionFixture, StartPageNotFoundEndsAtOnceAndOffersToRenameTheAddress)
     EXPECT_TRUE(Contains(lines, "0 page(s) captur\xE9" "e(s)"));
     EXPECT_TRUE(Contains(lines, "1 page(s) non trouv\xE9" "e(s)"));
 
+    // The view heard the end, with what the failure box names.
+    ASSERT_EQ(view.Ends.size(), 1u);
+    EXPECT_TRUE(view.Ends[0].NothingCaptured);
+    EXPECT_EQ(view.Ends[0].LastStatus, 404);
+    EXPECT_EQ(view.Ends[0].LastUrl, url);
     EXPECT_EQ(box, "Connection error\n"
                    "  URL :" + url + "\n"
                    "  Cannot reach server,its Internet address is either misspelled or unknown!\n"
@@ -85,7 +90,17 @@ TEST_F(SessionFixture, NotFoundPageInsideTheSiteIsCountedAndTheSessionGoesOn)
     server.Page("/index.htm", "<A HREF=\"gone.htm\">gone</A><A HREF=\"here.htm\">here</A>");
     server.Page("/here.htm", "<P>here");
     auto web = SiteWeb("/index.htm");
+    // A view of the links hears every change of state as it happens.
+    std::vector<std::string> heard;
+    web->LinksChanged = [&](const TWebFile* record) {
+        if (record)
+            heard.push_back(web->Tree.GetFileUrl(*record) + " " + std::to_string(record->State));
+    };
     Capture(*web);
+    const std::string gone = server.Url("/gone.htm");
+    EXPECT_NE(std::find(heard.begin(), heard.end(), gone + " " + std::to_string(StateToExplore)), heard.end());
+    EXPECT_NE(std::find(heard.begin(), heard.end(), gone + " " + std::to_string(StateInProgress)), heard.end());
+    EXPECT_NE(std::find(heard.begin(), heard.end(), gone + " " + std::to_string(StateNotFound)), heard.end());
     EXPECT_EQ(Record(*web, "/gone.htm").State, StateNotFound);
     EXPECT_EQ(Record(*web, "/here.htm").State, StateCapturedPage);
     EXPECT_EQ(web->NotFoundCount, 1);
