@@ -100,10 +100,12 @@ public:
     {
     }
     // The failure box of a session that captured nothing is the window's error
-    // box; the end itself is handled when RunCapture returns. (They override
-    // the view's operations where the engine's view has them.)
-    TModalResult AskFailure(const TBox& box) { return m_prompts.Box ? m_prompts.Box(box) : TModalResult::None; }
-    void ShowEnd(const TCaptureEnd& /*end*/) {}
+    // box; the end itself is handled when RunCapture returns.
+    TModalResult AskFailure(const TBox& box) override
+    {
+        return m_prompts.Box ? m_prompts.Box(box) : TModalResult::None;
+    }
+    void ShowEnd(const TCaptureEnd& /*end*/) override {}
     void ShowSocketRow(int socket, const TSocketRow& row) override { m_tab.ShowSocketRow(socket, row); }
     void ShowCounts(const TCaptureCounts& counts) override { m_tab.ShowCounts(counts); }
     void ShowReceived(std::int64_t kilobytes) override { m_tab.ShowReceived(kilobytes); }

@@ -101,6 +101,33 @@ TEST_F(MainWin, CommandLineAddressMakesAWebInTheCaptureDirectoryAndCapturesIt)
     EXPECT_NE(Window().CurrentWeb(), nullptr);
 }
 
+TEST_F(MainWin, ANotFoundStartPageOffersANewAddressAndTheWebTakesIt)
+{
+    TSiteServer server;
+    ServeSite(server);
+    Open();
+    std::string boxText;
+    Window().Prompts().Box = [&](const TBox& box) {
+        Boxes.push_back(box.Caption);
+        boxText = box.Message;
+        return TModalResult::Yes;
+    };
+    QString addressCaption;
+    Window().Prompts().Address = [&](const QString& caption, const std::string&) {
+        addressCaption = caption;
+        return std::optional<std::string>(server.Url("/b.htm"));
+    };
+    NewWebAnswer = TNewWebAnswer{server.Url("/nowhere/"), Work() + "lost/", "Lost", true};
+    Window().Run(TCommand::New);
+    ASSERT_TRUE(WaitUntil([&] { return !Boxes.empty() && !Window().CaptureRunning(); }));
+    EXPECT_EQ(Boxes, std::vector<std::string>{"Connection error"});
+    EXPECT_NE(boxText.find("Rename Web's URL?"), std::string::npos);
+    EXPECT_EQ(addressCaption.toStdString(), "New web adress");
+    ASSERT_NE(Window().CurrentWeb(), nullptr);
+    EXPECT_EQ(Window().CurrentWeb()->Url, server.Url("/b.htm"));
+    EXPECT_EQ(Window().Tabs()->currentIndex(), 0);
+}
+
 TEST_F(MainWin, ClosingAWebWithAProjectFileSavesItWithoutAQuestion)
 {
     Open();
