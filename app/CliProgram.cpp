@@ -123,17 +123,6 @@ void PrintSummary(const TWEB& web)
         Say("Home page:    " + home);
 }
 
-// Why an address cannot be captured; empty when it can.
-std::string AddressProblem(const std::string& address)
-{
-    std::string lower = LowerCase(address);
-    if (!lower.starts_with("http://") && !lower.starts_with("https://"))
-        return "a start address begins with http:// or https:// : " + address;
-    if (GetHost(address).empty())
-        return "the address names no host: " + address;
-    return {};
-}
-
 } // namespace
 
 int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::string& version)
@@ -157,7 +146,7 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
         return kExitUnusable;
     }
     if (!line.Address.empty()) {
-        if (std::string problem = AddressProblem(line.Address); !problem.empty()) {
+        if (std::string problem = StartAddressProblem(line.Address); !problem.empty()) {
             Complain(problem);
             return kExitUnusable;
         }

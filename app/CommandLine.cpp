@@ -53,9 +53,4 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     return line;
 }
 
-std::string DefaultProjectFile(const std::string& captureDirectory, const std::string& address)
-{
-    return WithTrailingSlash(captureDirectory) + GetShortName(address) + "/" + std::string(kProjectFileName);
-}
-
 } // namespace velbrin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/CommandLineWeb.h"
+
 #include <string>
 #include <vector>
 
@@ -26,13 +28,10 @@ struct TCommandLine {
     std::string Error;
 
     bool HasWork() const { return !ProjectFile.empty() || !Address.empty(); }
+    // What it asks of a Web (OpenRequestedWeb).
+    TWebRequest WebRequest() const { return {ProjectFile, OptionsFile, Address, Capture}; }
 };
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
-
-// The project file of a Web made from an address alone: the configured
-// capture directory, the short name of the address and "LOCAL.WEB". Only the
-// short name and "LOCAL.WEB" are upper case; the directory is kept as it is.
-std::string DefaultProjectFile(const std::string& captureDirectory, const std::string& address);
 
 } // namespace velbrin
