@@ -113,7 +113,7 @@ void TSourceEditor::EditList(const TBookmarkFolder& folder, std::size_t listEnd)
 void TSourceEditor::EditTag(const TBookmarkEntry& entry, const TBookmarkPlace& place)
 {
     const std::string_view original =
-        std::string_view(m_source.Bytes).substr(place.TagBegin, place.TagEnd - place.TagBegin);
+        std::string_view(m_source.Bytes()).substr(place.TagBegin, place.TagEnd - place.TagBegin);
     std::string tag(original);
     auto date = [&tag](std::string_view name, TBookmarkDate now, TBookmarkDate read) {
         if (now != read)
@@ -160,7 +160,7 @@ void TSourceEditor::EditDescription(std::string_view description, const TBookmar
 
 void TSourceEditor::Insert(std::size_t pos, std::string lines)
 {
-    if (pos > 0 && pos <= m_source.Bytes.size() && m_source.Bytes[pos - 1] != '\n')
+    if (!m_source.AtLineStart(pos))
         lines.insert(0, m_source.LineEnd);
     Replace(pos, pos, std::move(lines));
 }
@@ -169,7 +169,7 @@ std::string TSourceEditor::Spliced()
 {
     std::stable_sort(m_splices.begin(), m_splices.end(),
                      [](const TSplice& a, const TSplice& b) { return a.Begin < b.Begin; });
-    const std::string& bytes = m_source.Bytes;
+    const std::string& bytes = m_source.Bytes();
     std::string out;
     out.reserve(bytes.size() + 1024);
     std::size_t at = 0;
@@ -187,38 +187,47 @@ std::string TSourceEditor::Spliced()
 
 } // namespace
 
+void TBookmarkSource::SetBytes(std::string bytes)
+{
+    m_bytes = std::move(bytes);
+    m_lineStarts.assign(1, 0);
+    for (std::size_t at = m_bytes.find('\n'); at != std::string::npos; at = m_bytes.find('\n', at + 1))
+        m_lineStarts.push_back(at + 1);
+}
+
 std::size_t TBookmarkSource::LineStart(std::size_t pos) const
 {
-    pos = std::min(pos, Bytes.size());
-    const std::size_t newline = pos == 0 ? std::string::npos : Bytes.rfind('\n', pos - 1);
-    return newline == std::string::npos ? 0 : newline + 1;
+    // Files of one long line are common enough (and hostile ones too) that
+    // looking back for the line end would cost a pass over the line per entry.
+    const auto after = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), pos);
+    return after == m_lineStarts.begin() ? 0 : *(after - 1);
 }
 
 std::string_view TBookmarkSource::LineIndent(std::size_t pos) const
 {
     const std::size_t start = LineStart(pos);
     std::size_t end = start;
-    while (end < Bytes.size() && IsSpaceOrTab(Bytes[end]))
+    while (end < m_bytes.size() && IsSpaceOrTab(m_bytes[end]))
         ++end;
-    return std::string_view(Bytes).substr(start, end - start);
+    return std::string_view(m_bytes).substr(start, end - start);
 }
 
 std::size_t TBookmarkSource::StartOfEntry(std::size_t pos) const
 {
     std::size_t start = pos;
-    while (start > 0 && IsSpaceOrTab(Bytes[start - 1]))
+    while (start > 0 && IsSpaceOrTab(m_bytes[start - 1]))
         --start;
-    return start == 0 || Bytes[start - 1] == '\n' ? start : pos;
+    return AtLineStart(start) ? start : pos;
 }
 
 std::size_t TBookmarkSource::PastLineEnd(std::size_t pos) const
 {
     std::size_t end = pos;
-    while (end < Bytes.size() && IsSpaceOrTab(Bytes[end]))
+    while (end < m_bytes.size() && IsSpaceOrTab(m_bytes[end]))
         ++end;
-    if (end < Bytes.size() && Bytes[end] == '\n')
+    if (end < m_bytes.size() && m_bytes[end] == '\n')
         return end + 1;
-    if (end + 1 < Bytes.size() && Bytes[end] == '\r' && Bytes[end + 1] == '\n')
+    if (end + 1 < m_bytes.size() && m_bytes[end] == '\r' && m_bytes[end + 1] == '\n')
         return end + 2;
     return pos;
 }

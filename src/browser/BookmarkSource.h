@@ -48,7 +48,10 @@ struct TBookmarkPlace {
 struct TBookmarkSource {
     static constexpr std::size_t npos = std::string::npos;
 
-    std::string Bytes;
+    // Takes the bytes of the file and finds where its lines begin.
+    void SetBytes(std::string bytes);
+    const std::string& Bytes() const { return m_bytes; }
+
     std::vector<TBookmarkPlace> Places;
     std::size_t RootListEnd = npos; // where entries are added to the top list
     std::size_t TitleBegin = npos;  // the text of the TITLE, blanks left out
@@ -59,6 +62,10 @@ struct TBookmarkSource {
 
     // Offset of the first byte of the line that holds pos.
     std::size_t LineStart(std::size_t pos) const;
+    bool AtLineStart(std::size_t pos) const
+    {
+        return pos == 0 || (pos <= m_bytes.size() && m_bytes[pos - 1] == '\n');
+    }
     // The blanks that begin the line holding pos.
     std::string_view LineIndent(std::size_t pos) const;
     // The start of the line when only blanks (spaces, tabs) stand before pos
@@ -74,6 +81,10 @@ struct TBookmarkSource {
     // they stand among their folder's children, after the last one the file
     // held; a changed title replaces the TITLE text (the H1 stays).
     std::string Apply(const TBookmarkFolder& root, std::string_view title) const;
+
+private:
+    std::string m_bytes;
+    std::vector<std::size_t> m_lineStarts; // offsets, the first one 0
 };
 
 // The tag with the attribute's value replaced by the quoted value, or the

@@ -266,7 +266,7 @@ void TBookmarkReader::FindIndentUnit(const TBookmarkPlace& place)
 {
     // The first entry of the top list that begins a line gives the
     // indentation of a level.
-    if (m_depth != 1 || m_unitFound || place.Begin != m_source.LineStart(place.Begin))
+    if (m_depth != 1 || m_unitFound || !m_source.AtLineStart(place.Begin))
         return;
     m_unitFound = true;
     const std::string_view indent = m_source.LineIndent(place.Begin);
@@ -422,7 +422,7 @@ void TBookmarkReader::EndOpenLists()
         m_source.RootListEnd = end;
     // An entry that begins its line ends with the line, when nothing follows it there.
     for (TBookmarkPlace& place : m_source.Places) {
-        if (place.Begin == m_source.LineStart(place.Begin))
+        if (m_source.AtLineStart(place.Begin))
             place.End = m_source.PastLineEnd(place.End);
     }
 }
@@ -463,9 +463,9 @@ TBookmarkLoad TBookMarks::LoadFrom(std::string_view bytes)
 
     TBookmarkLoad result = BookmarksMissing;
     auto source = std::make_unique<TBookmarkSource>();
-    source->Bytes = std::string(bytes);
+    source->SetBytes(std::string(bytes));
     try {
-        TBookmarkReader reader(*this, source->Bytes, *source);
+        TBookmarkReader reader(*this, source->Bytes(), *source);
         result = reader.Run();
     } catch (...) {
         Release();
@@ -476,9 +476,10 @@ TBookmarkLoad TBookMarks::LoadFrom(std::string_view bytes)
         // A TITLE after the first list still names the root.
         Name = Title;
         Description = Title;
-        const std::size_t newline = source->Bytes.find('\n');
+        const std::string& loaded = source->Bytes();
+        const std::size_t newline = loaded.find('\n');
         if (newline != std::string::npos)
-            source->LineEnd = newline > 0 && source->Bytes[newline - 1] == '\r' ? "\r\n" : "\n";
+            source->LineEnd = newline > 0 && loaded[newline - 1] == '\r' ? "\r\n" : "\n";
         m_source = std::move(source);
     } else {
         Release();

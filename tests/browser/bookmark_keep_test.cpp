@@ -206,3 +206,25 @@ TEST(BookmarkKeep, NewDatesAreSecondsSince1970InUtc)
     }
     ::tzset();
 }
+
+TEST(BookmarkKeep, FilesOfOneLongLineAreEditedInOnePass)
+{
+    // 100,000 folders on one line: every edit looks up its line once, not the
+    // whole line again (which took minutes).
+    std::string line = "<DL>";
+    for (int i = 0; i < 100000; ++i)
+        line += "<DT><H3>f" + std::to_string(i) + "</H3><DL><DT><A HREF=x" + std::to_string(i) + ">t</A></DL>";
+    line += "</DL>";
+    TBookMarks bookmarks;
+    ASSERT_EQ(bookmarks.LoadFrom(line), BookmarksLoaded);
+    for (const auto& child : bookmarks.Children()) {
+        TBookmarkFolder* folder = child->AsFolder();
+        folder->AddItem(std::make_unique<TBookmarkItem>("y", "new", "")).AddDate = 0;
+        folder->Name += "!";
+    }
+    bookmarks.RemoveFolder(bookmarks.Children().front()->AsFolder());
+    TBookMarks again;
+    ASSERT_EQ(again.LoadFrom(bookmarks.SaveText()), BookmarksLoaded);
+    ASSERT_EQ(again.FolderCount(), 99999);
+    EXPECT_EQ(Dump(again), Dump(bookmarks));
+}
