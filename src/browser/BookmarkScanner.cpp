@@ -30,6 +30,7 @@ std::size_t SkipBlanksFrom(std::string_view text, std::size_t pos)
 
 TBookmarkScanner::TBookmarkScanner(std::string_view bytes)
     : m_bytes(bytes)
+    , m_unfinished(bytes.size())
 {
     FindTag(0);
 }
@@ -63,8 +64,10 @@ void TBookmarkScanner::FindTag(std::size_t from)
         if (!OpensTag(m_bytes, pos))
             continue;
         const std::size_t end = TagEnd(pos);
-        if (end == std::string_view::npos)
-            break; // an unfinished tag: the rest of the file is text
+        if (end == std::string_view::npos) {
+            m_unfinished = pos; // an unfinished tag: the rest of the file is text
+            break;
+        }
         m_next = pos;
         m_nextEnd = end;
         return;

@@ -32,6 +32,9 @@ public:
     std::string_view Leading() const { return m_bytes.substr(0, m_next); }
     // The next tag and the text after it; false once every tag was read.
     bool Next(TBookmarkToken& token);
+    // Once every tag was read: the offset of the "<" of the tag or comment
+    // that does not end before the end of the file, or the size of the bytes.
+    std::size_t Unfinished() const { return m_unfinished; }
 
 private:
     // Finds the first tag starting at or after from: sets m_next and m_nextEnd
@@ -44,6 +47,7 @@ private:
     std::string_view m_bytes;
     std::size_t m_next = 0;
     std::size_t m_nextEnd = 0;
+    std::size_t m_unfinished = 0;
 };
 
 // Whether a tag begins at the "<" at pos of the text (whether or not it ends).

@@ -1,14 +1,15 @@
 #include "browser/BookmarkTree.h"
 
-#include "core/DateTime.h"
-
 #include <algorithm>
+#include <chrono>
 
 namespace velbrin {
 
 TBookmarkDate BookmarkNow()
 {
-    return DateTimeToUnix(Now());
+    // The system clock counts from 1970 in UTC, whatever the time zone.
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::seconds>(now).count();
 }
 
 TBookmarkItem::TBookmarkItem(std::string url, std::string title, std::string description)

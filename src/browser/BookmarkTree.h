@@ -8,11 +8,12 @@
 
 namespace velbrin {
 
-// Seconds since 1 January 1970 00:00 in local time, as bookmark files store
-// their dates. Kept in 64 bits so that any date a browser writes reads back.
+// Seconds since 1 January 1970 00:00 UTC, as browsers write and read the
+// dates of bookmark files. Kept in 64 bits so that any date a browser writes
+// reads back.
 using TBookmarkDate = std::int64_t;
 
-// The current date-time as a bookmark date.
+// The current time as a bookmark date.
 TBookmarkDate BookmarkNow();
 
 class TBookmarkFolder;
@@ -35,12 +36,19 @@ public:
     virtual TBookmarkFolder* AsFolder() { return nullptr; }
     virtual const TBookmarkFolder* AsFolder() const { return nullptr; }
 
+    // The entry's place among the entries of the file it was read from
+    // (TBookMarks keeps the places); -1 for an entry added since, which a
+    // save writes out whole.
+    std::int32_t SourceIndex() const { return m_source; }
+    void SetSourceIndex(std::int32_t index) { m_source = index; }
+
 protected:
     TBookmarkEntry() = default;
 
 private:
     friend class TBookmarkFolder;
     TBookmarkFolder* m_parent = nullptr;
+    std::int32_t m_source = -1;
 };
 
 // A link: the A tag of a bookmark file and the DD text after it.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "browser/BookmarkSource.h"
 #include "browser/BookmarkTree.h"
+
+#include <memory>
 
 #include <string>
 #include <string_view>
@@ -27,13 +30,18 @@ inline constexpr std::int64_t kMaxBookmarkFileSize = std::int64_t(512) << 20;
 // folder is the file's top list.
 //
 // Reading keeps every folder and link with its name or title, address,
-// description and dates. What the model does not hold does not survive a
-// save: other attributes (ICON, ICON_URI, LAST_MODIFIED of folders,
-// PERSONAL_TOOLBAR_FOLDER, TAGS, SHORTCUTURL, LAST_CHARSET, FEEDURL...),
-// separators (HR), the META lines, and markup inside titles (their text stays).
+// description and dates, and the file's bytes with the place of each entry
+// (TBookmarkSource). The file belongs to the user and the browser: a save
+// changes only what the tree changed (entries added, removed, retitled...)
+// and writes every other byte back as it was, so what the tree does not hold
+// survives it: other attributes (ICON, ICON_URI, LAST_MODIFIED of folders,
+// PERSONAL_TOOLBAR_FOLDER, TAGS, SHORTCUTURL, LAST_CHARSET...), separators
+// (HR), the META lines, markup inside titles, the H1 text. A tree that was
+// not loaded is written whole, in the layout of the files of this program.
 class TBookMarks final : public TBookmarkFolder {
 public:
     TBookMarks();
+    ~TBookMarks() override;
 
     std::string Title; // the file's TITLE
 
@@ -41,7 +49,7 @@ public:
     void SetFileName(std::string fileName) { m_fileName = std::move(fileName); }
 
     // Reads FileName into the tree: every child of the root is freed first,
-    // Title and the root's Description are emptied. After success the root's
+    // Title and the root's Description are emptied. The bytes are kept for Save. After success the root's
     // Name and Description are the Title and no folder is Modified. After a
     // failure the tree is empty again. Raises EInOutError when the file
     // cannot be read, EConvertError when a date is not a decimal integer,
@@ -50,18 +58,21 @@ public:
     // The same for the bytes of a file; FileName only names it in messages.
     TBookmarkLoad LoadFrom(std::string_view bytes);
 
-    // Replaces the file FileName by the tree as a whole (temporary file, then
-    // rename; a symbolic link is followed), creating it when missing. Raises
+    // Replaces the file FileName (temporary file, then rename; a symbolic
+    // link is followed), creating it when missing: the bytes loaded with the
+    // tree's changes, or the whole tree when nothing was loaded. Raises
     // EInOutError, and the old file stays as it was.
     void Save() const;
     // The bytes Save writes.
     std::string SaveText() const;
 
-    // Frees every child of the root.
-    void Release() { FreeChildren(); }
+    // Frees every child of the root and forgets the bytes loaded.
+    void Release();
 
 private:
     std::string m_fileName;
+    // The file as loaded; none for a tree that was not loaded.
+    std::unique_ptr<TBookmarkSource> m_source;
 };
 
 // A new, empty bookmark file titled "Velbrin's webs" (what the setup dialog

@@ -25,6 +25,12 @@ private:
     TBookMarks& m_bookmarks;
 };
 
+// A plain text for the bookmark file, which browsers read as UTF-8.
+std::string FileText(std::string_view text)
+{
+    return HtmlEscape(ToUtf8(text));
+}
+
 bool LoadSettingsFile(TBookMarks& bookmarks, const TParam& param)
 {
     bookmarks.SetFileName(param.BookmarkFile);
@@ -56,13 +62,13 @@ TBookmarkChange AddWebBookmark(TBookMarks& bookmarks, TParam& param, const TWebB
             return TBookmarkChange::NotLoaded;
     }
 
-    const std::string folderName = HtmlEscape(param.BookmarkFolder);
+    const std::string folderName = FileText(param.BookmarkFolder);
     TBookmarkFolder* folder = bookmarks.FindFolder(folderName);
     if (folder == nullptr)
         folder = &bookmarks.AddFolder(std::make_unique<TBookmarkFolder>(folderName));
 
     const std::string address = WebBookmarkAddress(web.Directory);
-    const std::string title = HtmlEscape(web.Title);
+    const std::string title = FileText(web.Title);
     TBookmarkChange change = TBookmarkChange::None;
     if (TBookmarkItem* item = folder->FindItem(address)) {
         // An untitled Web's bookmark is titled with its address: that is no change.
@@ -72,7 +78,7 @@ TBookmarkChange AddWebBookmark(TBookMarks& bookmarks, TParam& param, const TWebB
             change = TBookmarkChange::Retitled;
         }
     } else {
-        folder->AddItem(std::make_unique<TBookmarkItem>(address, title, HtmlEscape(web.StartUrl)));
+        folder->AddItem(std::make_unique<TBookmarkItem>(address, title, FileText(web.StartUrl)));
         change = TBookmarkChange::Added;
     }
     if (change != TBookmarkChange::None || bookmarks.Modified) {
@@ -87,7 +93,7 @@ bool RemoveWebBookmark(TBookMarks& bookmarks, const TParam& param, std::string_v
     TReleaseAtEnd release(bookmarks);
     if (!LoadSettingsFile(bookmarks, param))
         return false;
-    TBookmarkFolder* folder = bookmarks.FindFolder(HtmlEscape(param.BookmarkFolder));
+    TBookmarkFolder* folder = bookmarks.FindFolder(FileText(param.BookmarkFolder));
     if (folder == nullptr)
         return false;
     TBookmarkItem* item = folder->FindItem(WebBookmarkAddress(webDirectory));

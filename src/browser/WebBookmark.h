@@ -10,7 +10,8 @@ namespace velbrin {
 class TBookMarks;
 class TParam;
 
-// What the bookmark of a Web needs of it, as plain texts (not HTML).
+// What the bookmark of a Web needs of it, as plain texts (not HTML), in
+// whatever bytes the Web holds them: they go into the file in UTF-8.
 struct TWebBookmark {
     std::string Directory; // the capture directory, ending with "/"
     std::string Title;

@@ -122,6 +122,72 @@ std::string HtmlEscape(std::string_view text)
     return out;
 }
 
+bool IsValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        // The range of the second byte, which rules out overlong forms,
+        // surrogates and code points beyond U+10FFFF.
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (text.size() - i < length)
+            return false;
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if (second < low || second > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string Latin1ToUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string ToUtf8(std::string_view text)
+{
+    return IsValidUtf8(text) ? std::string(text) : Latin1ToUtf8(text);
+}
+
 std::string FormatBytes(std::int64_t count)
 {
     std::string digits = std::to_string(count < 0 ? -count : count);

@@ -39,6 +39,16 @@ int CountChar(char c, std::string_view text);
 // references, for texts from a captured site that go into a page of ours.
 std::string HtmlEscape(std::string_view text);
 
+// Texts for readers that take UTF-8 (index pages, bookmark files). A text
+// that is valid UTF-8 as a whole (ASCII included) is kept as it is; any other
+// is read as Latin-1 and every byte from 0x80 up becomes its two-byte form.
+std::string ToUtf8(std::string_view text);
+// The Latin-1 text in UTF-8, whatever its bytes (the program's own texts).
+std::string Latin1ToUtf8(std::string_view text);
+// Whether the bytes are well-formed UTF-8: shortest forms only, no
+// surrogates, nothing beyond U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
 // "1 234 567 bytes".
 std::string FormatBytes(std::int64_t count);
 

@@ -131,11 +131,13 @@ void TImageIndex::PictureCell(const TWebFile& file, TPictureSize size)
     const TPictureSize box = ThumbnailSize(size, m_imgSize, m_imgRatio);
     const std::string& name = file.GetFileName();
     const std::string href = HasLocalFile(name) ? LocalHref(name) : std::string();
-    const std::string address = HtmlEscape(AddressOf(file));
+    const std::string address = PageText(AddressOf(file));
     const std::string caption = "(" + std::to_string(shown.Width) + "x" + std::to_string(shown.Height) + ")";
 
     BeginCell();
-    Append("<TABLE><TR><TD WIDTH=" + Quoted(m_imgSize) + " HEIGHT=" + Quoted(m_imgSize)
+    // WITDH as the template markup has always had it: browsers ignore it, so
+    // the caption cell below sets the column's width, not the thumbnail box.
+    Append("<TABLE><TR><TD WITDH=" + Quoted(m_imgSize) + " HEIGHT=" + Quoted(m_imgSize)
            + " ALIGN=\"CENTER\" VALIGN=\"CENTER\">\r\n");
     if (!href.empty()) {
         Append("<A HREF=\"" + href + "\"><IMG SRC=\"" + href + "\" WIDTH=" + Quoted(box.Width)
@@ -147,9 +149,9 @@ void TImageIndex::PictureCell(const TWebFile& file, TPictureSize size)
         Append("<TR><TD ALIGN=\"CENTER\" VALIGN=\"CENTER\"><FONT SIZE=\"2\">" + caption + "</FONT><BR>\r\n");
     }
     if (IsWebAddress(address))
-        Append("<A HREF=\"" + address + "\">" + HtmlEscape(name) + "</A></TD></TR></TABLE>\r\n");
+        Append("<A HREF=\"" + address + "\">" + PageText(name) + "</A></TD></TR></TABLE>\r\n");
     else
-        Append(HtmlEscape(name) + "</TD></TR></TABLE>\r\n");
+        Append(PageText(name) + "</TD></TR></TABLE>\r\n");
     EndCell();
 }
 

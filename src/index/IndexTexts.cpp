@@ -1,6 +1,7 @@
 #include "index/IndexTexts.h"
 
 #include "core/CaseFold.h"
+#include "core/Text.h"
 #include "store/LocalName.h"
 
 #include <algorithm>
@@ -19,6 +20,11 @@ bool IsUnreserved(unsigned char c)
 }
 
 } // namespace
+
+std::string PageText(std::string_view text)
+{
+    return HtmlEscape(ToUtf8(text));
+}
 
 std::string SizeText(std::int64_t bytes)
 {

@@ -10,6 +10,11 @@ namespace velbrin {
 
 // Texts the index pages are made of, apart from the templates.
 
+// Index pages are UTF-8 throughout. A text of the captured site or of the
+// user (a title, a description, an address, a file name) for a page: valid
+// UTF-8 kept, anything else read as Latin-1 (ToUtf8), then HTML-escaped.
+std::string PageText(std::string_view text);
+
 // "n bytes" up to 1024 bytes, else "k Kb" with k = n div 1024.
 std::string SizeText(std::int64_t bytes);
 

@@ -28,7 +28,7 @@ bool TOtherIndex::OfferFile(const TWebFile& file)
     FileNameCell(file);
     // A type the Web's table has forgotten is shown as the file has it.
     const TMimeItem* mime = MimeOf(file);
-    TextCell(HtmlEscape(mime ? mime->MimeType : file.GetMimeType()));
+    TextCell(PageText(mime ? mime->MimeType : file.GetMimeType()));
     const std::string& name = file.GetFileName();
     if (HasLocalFile(name))
         TextCell(SizeText(GetFileSize(LocalFileName(name))));

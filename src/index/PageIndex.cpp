@@ -145,21 +145,21 @@ void TPageIndex::LinkCell(std::string_view href, std::string_view html)
 void TPageIndex::DescriptionCell(const TWebFile& file)
 {
     const std::string& description = file.GetDescription();
-    TextCell(HtmlEscape(description.empty() ? file.GetFileName() : description));
+    TextCell(PageText(description.empty() ? file.GetFileName() : description));
 }
 
 void TPageIndex::FileNameCell(const TWebFile& file)
 {
     const std::string& name = file.GetFileName();
     if (HasLocalFile(name))
-        LinkCell(LocalHref(name), HtmlEscape(name));
+        LinkCell(LocalHref(name), PageText(name));
     else
-        TextCell(HtmlEscape(name));
+        TextCell(PageText(name));
 }
 
 void TPageIndex::AddressCell(const TWebFile& file)
 {
-    std::string address = HtmlEscape(AddressOf(file));
+    std::string address = PageText(AddressOf(file));
     if (IsWebAddress(address))
         LinkCell(address, address);
     else
@@ -283,7 +283,8 @@ const std::vector<std::string>* TPageIndex::TemplateLines()
         std::string fileName = m_templateDir + m_layout.TemplateName;
         if (FileExists(fileName)) {
             try {
-                m_template = SplitLines(ReadWholeFile(fileName));
+                // A template written in Latin-1 makes UTF-8 pages too.
+                m_template = SplitLines(ToUtf8(ReadWholeFile(fileName)));
             } catch (const EVelbrinError& error) {
                 NoteError("Index template " + fileName + " not read: " + error.what());
             }
@@ -356,12 +357,12 @@ void TPageIndex::WriteVariable(std::string& page, int variable)
     case VarVersion: page += kIndexVersion; break;
     case VarSommaire: page += kHomePageName; break;
     case VarTitle:
-    case VarPageTitle: page += HtmlEscape(m_web.Title); break;
-    case VarUrl: page += HtmlEscape(m_web.Url); break;
+    case VarPageTitle: page += PageText(m_web.Title); break;
+    case VarUrl: page += PageText(m_web.Url); break;
     case VarHomePage: page += LinkToFileOrHome(m_web.HomePage); break;
-    case VarCaptureDate: page += FormatLongDate(m_web.CaptureDate); break;
-    case VarCaptureTitle: page += HtmlEscape(m_siteTitle); break;
-    case VarCaptureUrl: page += HtmlEscape(m_siteUrl); break;
+    case VarCaptureDate: page += ToUtf8(FormatLongDate(m_web.CaptureDate)); break;
+    case VarCaptureTitle: page += PageText(m_siteTitle); break;
+    case VarCaptureUrl: page += PageText(m_siteUrl); break;
     case VarCaptureSize: page += SizeText(m_web.TotalSize); break;
     case VarCaptureHomePage: page += LinkToFileOrHome(m_siteHomePage); break;
     case VarCaptureErrorCount: AppendNumber(page, m_web.ErrorCount); break;
@@ -372,9 +373,9 @@ void TPageIndex::WriteVariable(std::string& page, int variable)
     case VarSessionNotFoundCount: AppendNumber(page, session.SessionNotFound); break;
     case VarSessionCapturedCount: AppendNumber(page, session.SessionCaptured); break;
     case VarSessionFilteredCount: AppendNumber(page, session.SessionFiltered); break;
-    case VarSessionStartTime: page += FormatLongDate(session.StartDate); break;
-    case VarSessionStopTime: page += FormatLongDate(session.EndDate); break;
-    case VarSessionTime: page += SessionTimeText(session.StartDate, session.EndDate); break;
+    case VarSessionStartTime: page += ToUtf8(FormatLongDate(session.StartDate)); break;
+    case VarSessionStopTime: page += ToUtf8(FormatLongDate(session.EndDate)); break;
+    case VarSessionTime: page += ToUtf8(SessionTimeText(session.StartDate, session.EndDate)); break;
     case VarSessionSize: page += std::to_string(session.ReceivedKb) + " Kb"; break;
     case VarSessionSpeed:
         page += std::to_string(SessionSpeed(session.ReceivedKb, session.StartDate, session.EndDate)) + " bytes/s";

@@ -190,9 +190,9 @@ void TSommaireIndex::Finish()
 void TSommaireIndex::WriteSiteRow(const TSiteRow& row)
 {
     if (HasLocalFile(row.HomePage))
-        LinkCell(LocalHref(row.HomePage), HtmlEscape(row.Title));
+        LinkCell(LocalHref(row.HomePage), PageText(row.Title));
     else
-        TextCell(HtmlEscape(row.Title));
+        TextCell(PageText(row.Title));
     for (std::size_t i = 0; i < row.ListPage.size(); ++i) {
         if (row.ListPage[i].empty())
             TextCell(kNoListCaptions[i]);

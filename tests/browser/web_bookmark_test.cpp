@@ -2,6 +2,7 @@
 #include "browser/WebBookmark.h"
 #include "core/Errors.h"
 #include "core/Files.h"
+#include "core/Text.h"
 
 #include "BrowserTestSupport.h"
 
@@ -240,4 +241,26 @@ TEST_F(WebBookmarkTest, ABadDateRaisesAndLeavesTheFileAlone)
     EXPECT_EQ(ReadText(file), bad);
     EXPECT_TRUE(bookmarks.Children().empty());
     EXPECT_TRUE(param().UseBookmark);
+}
+
+TEST_F(WebBookmarkTest, TitlesAndFolderNamesGoIntoTheFileInUtf8)
+{
+    WriteText(file, ReadText(Fixture("firefox-profile.html")));
+    param().BookmarkFolder = "Mes s\xE9jours"; // Latin-1, as an old settings file holds it
+    const TWebBookmark latin1 = Web("ete", "\xC9t\xE9 \xE0 Z\xFCrich");
+    const TWebBookmark utf8 = Web("tokyo", "\xE6\x9D\xB1\xE4\xBA\xAC \xC3\xA9t\xC3\xA9");
+    ASSERT_EQ(AddWebBookmark(bookmarks, param(), latin1, {}), TBookmarkChange::Added);
+    ASSERT_EQ(AddWebBookmark(bookmarks, param(), utf8, {}), TBookmarkChange::Added);
+
+    const std::string text = ReadText(file);
+    EXPECT_TRUE(IsValidUtf8(text));
+    EXPECT_NE(text.find(">Mes s\xC3\xA9jours</H3>"), std::string::npos);
+    EXPECT_NE(text.find(">\xC3\x89t\xC3\xA9 \xC3\xA0 Z\xC3\xBCrich</A>"), std::string::npos);
+    EXPECT_NE(text.find(">\xE6\x9D\xB1\xE4\xBA\xAC \xC3\xA9t\xC3\xA9</A>"), std::string::npos);
+
+    // The folder and the bookmarks are found again under their converted texts.
+    EXPECT_EQ(AddWebBookmark(bookmarks, param(), latin1, {}), TBookmarkChange::None);
+    EXPECT_EQ(AddWebBookmark(bookmarks, param(), utf8, {}), TBookmarkChange::None);
+    EXPECT_EQ(Reload()->FindFolder("Mes s\xC3\xA9jours")->ItemCount(), 2);
+    EXPECT_TRUE(RemoveWebBookmark(bookmarks, param(), latin1.Directory));
 }

@@ -89,3 +89,19 @@ TEST(Geometry, NormalizeRect)
 {
     EXPECT_EQ(NormalizeRect({10, 20, 1, 2}), (TRect{1, 2, 10, 20}));
 }
+
+TEST(Texts, ToUtf8KeepsValidUtf8AndConvertsLatin1)
+{
+    EXPECT_EQ(ToUtf8("plain ASCII"), "plain ASCII");
+    EXPECT_EQ(ToUtf8("caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x93\x9A"), "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x93\x9A");
+    EXPECT_EQ(ToUtf8("caf\xE9 n\xB0 \xFF"), "caf\xC3\xA9 n\xC2\xB0 \xC3\xBF");
+    // One stray byte makes the whole text Latin-1.
+    EXPECT_EQ(ToUtf8("\xC3\xA9t\xE9"), "\xC3\x83\xC2\xA9t\xC3\xA9");
+    // Forms that are not UTF-8: overlong, surrogate, beyond U+10FFFF, cut short.
+    for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE6\x97", "\x80"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(IsValidUtf8(bad));
+        EXPECT_TRUE(IsValidUtf8(ToUtf8(bad)));
+    }
+    EXPECT_EQ(Latin1ToUtf8("D\xE9" "but \xC3\xA9"), "D\xC3\xA9" "but \xC3\x83\xC2\xA9");
+}

@@ -138,7 +138,7 @@ TEST_F(ListsTest, PictureCellHoldsThumbnailCaptionAndAddress)
     index.Finish();
     EXPECT_EQ(w.Read("_IxI.htm"),
               "\r\n<TR>" + kPictureCell
-                  + "<TABLE><TR><TD WIDTH=\"64\" HEIGHT=\"64\" ALIGN=\"CENTER\" VALIGN=\"CENTER\">\r\n"
+                  + "<TABLE><TR><TD WITDH=\"64\" HEIGHT=\"64\" ALIGN=\"CENTER\" VALIGN=\"CENTER\">\r\n"
                     "<A HREF=\"WIDE.gif\"><IMG SRC=\"WIDE.gif\" WIDTH=\"64\" HEIGHT=\"32\" BORDER=\"0\"></IMG></A>"
                     "</TD></TR>\r\n"
                     "<TR><TD ALIGN=\"CENTER\" VALIGN=\"CENTER\"><A HREF=\"WIDE.gif\"><FONT SIZE=\"2\">(200x100)</FONT>"

@@ -93,7 +93,8 @@ std::string Navigation(std::int32_t count, std::int32_t number)
     return page;
 }
 
-const std::string kNavHead = "\r\n<!-- D\xE9" "but Index sur les Pages -->\r\n<TABLE BORDER=\"0\" CELLSPACING=\"5\">\r\n";
+// Index pages are UTF-8.
+const std::string kNavHead = "\r\n<!-- D\xC3\xA9" "but Index sur les Pages -->\r\n<TABLE BORDER=\"0\" CELLSPACING=\"5\">\r\n";
 const std::string kNavTail = "</TABLE>\r\n<!-- Find Index sur les Pages -->\r\n";
 
 TEST(PageNavigation, NoPageGivesAnEmptyTable)
@@ -104,13 +105,13 @@ TEST(PageNavigation, NoPageGivesAnEmptyTable)
 TEST(PageNavigation, OnePageIsShownInBold)
 {
     EXPECT_EQ(Navigation(1, 0),
-              kNavHead + "<TR><TD>Page n\xB0</TD><TD><BLINK><B>1</B></BLINK></TD>\r\n</TR>\r\n" + kNavTail);
+              kNavHead + "<TR><TD>Page n\xC2\xB0</TD><TD><BLINK><B>1</B></BLINK></TD>\r\n</TR>\r\n" + kNavTail);
 }
 
 TEST(PageNavigation, OtherPagesAreLinks)
 {
     EXPECT_EQ(Navigation(3, 1), kNavHead
-                                    + "<TR><TD>Page n\xB0</TD><TD><A HREF=\"p0.htm\">1</A></TD>\r\n"
+                                    + "<TR><TD>Page n\xC2\xB0</TD><TD><A HREF=\"p0.htm\">1</A></TD>\r\n"
                                       "<TD><BLINK><B>2</B></BLINK></TD>\r\n"
                                       "<TD><A HREF=\"p2.htm\">3</A></TD>\r\n"
                                       "</TR>\r\n"
