@@ -3,7 +3,7 @@
 #
 # Puts the live pages of a few sites next to their offline copies, as a
 # reader sees them. Serves the Python 3.11 documentation (python3.11-doc), the
-# Exim specification (exim4-doc-html) and the program's own help pages
+# Exim manual (exim4-doc-html) and the program's own help pages
 # (data/help) with nginx on loopback (tests/support/with-site.sh, inside a
 # private network namespace), captures each with velbrin-cli, then takes a
 # headless Chromium screenshot (1280x900, the first screen) of each listed

@@ -3,11 +3,11 @@
 #
 # Captures two real documentation sites that Debian packages install, served
 # by nginx on a loopback port: the whole Python 3.11 documentation
-# (python3.11-doc) and the Exim specification (exim4-doc-html). Then reads
+# (python3.11-doc) and the Exim manual (exim4-doc-html). Then reads
 # each copy the way a browser would (tests/support/check-capture.py): every
 # local reference must name a file of the copy, and no reference may lead back
 # to the server (the program's own index pages are reported, not judged).
-# Captures the Exim specification a second time into another working
+# Captures the Exim manual a second time into another working
 # directory: both copies must hold the same bytes. Then captures it over
 # https (the same directory behind TLS, with a throw-away authority): with the
 # authority's certificate in the settings the copy reads offline and holds the
@@ -161,7 +161,7 @@ else
     fail "the Python documentation was not captured"
 fi
 
-# --- The Exim specification ------------------------------------------------
+# --- The Exim manual ------------------------------------------------
 # Its index style sheet names pictures four directories up, out of the site
 # (its web site's layout): they are missing on the server too.
 exim_dir=$(capture exim "${SITE_URL}exim/" "$tmp/work-exim")
@@ -175,15 +175,15 @@ if [ -n "$exim_dir" ]; then
     # own: the copy does not depend on the order the answers came in.
     again_dir=$(capture exim-again "${SITE_URL}exim/" "$tmp/work-exim-again")
     if [ -n "$again_dir" ]; then
-        python3 "$checker" --compare "$exim_dir" "$again_dir" || fail "two captures of the Exim specification differ"
+        python3 "$checker" --compare "$exim_dir" "$again_dir" || fail "two captures of the Exim manual differ"
     else
-        fail "the Exim specification was not captured again"
+        fail "the Exim manual was not captured again"
     fi
 else
-    fail "the Exim specification was not captured"
+    fail "the Exim manual was not captured"
 fi
 
-# --- The Exim specification over https -------------------------------------
+# --- The Exim manual over https -------------------------------------
 # The same directory from the TLS server, its certificate signed by the test
 # authority that velbrin.ini names.
 https_server=${SITE_HTTPS_URL#https://}
@@ -198,7 +198,7 @@ if [ -n "$https_dir" ]; then
             fail "the copies made over http and over https differ"
     fi
 else
-    fail "the Exim specification was not captured over https"
+    fail "the Exim manual was not captured over https"
 fi
 
 # A start address over http that the server sends over to https: the
@@ -206,11 +206,11 @@ fi
 moved_dir=$(capture exim-moved "${SITE_URL}to-https/exim/" "$tmp/work-exim-moved" "CaCertificates=$SITE_CA_FILE")
 if [ -n "$moved_dir" ]; then
     pages=$(ls "$moved_dir" | grep -c '\.html*$' || true)
-    [ "$pages" -ge 70 ] || fail "the copy of the Exim specification moved to https holds only $pages pages"
+    [ "$pages" -ge 70 ] || fail "the copy of the Exim manual moved to https holds only $pages pages"
     python3 "$checker" "$moved_dir" --server "$https_server" --ignore '/static/doc/' >"$tmp/moved.check" ||
         { sed 's/^/  | /' "$tmp/moved.check"; fail "the Exim copy moved to https does not read offline"; }
 else
-    fail "the Exim specification moved to https was not captured"
+    fail "the Exim manual moved to https was not captured"
 fi
 
 # Without the authority the server's certificate is refused: nothing is
@@ -241,7 +241,7 @@ if [ -n "$accepted_dir" ]; then
             fail "the copy made with certificate errors accepted differs"
     fi
 else
-    fail "the Exim specification was not captured with certificate errors accepted"
+    fail "the Exim manual was not captured with certificate errors accepted"
 fi
 
 if [ $failures -ne 0 ]; then
