@@ -22,6 +22,10 @@ TFileTab::TFileTab(QWidget* parent) : QWidget(parent)
     m_mimeArea = new QWidget(this);
     m_mimeArea->setObjectName(QStringLiteral("MimeArea"));
     layout->addWidget(m_mimeArea, 1);
+    auto* mimeLayout = new QVBoxLayout(m_mimeArea);
+    mimeLayout->setContentsMargins(0, 0, 0, 0);
+    m_mimeGrid = new TMimeGrid(m_mimeArea);
+    mimeLayout->addWidget(m_mimeGrid);
 
     auto* limits = new QGroupBox(QStringLiteral("Limits"), this);
     limits->setObjectName(QStringLiteral("LimitsGroup"));
@@ -56,6 +60,7 @@ void TFileTab::WebToControls(const TWEB& web)
     m_minFileSize.Show(options.MinFileSize);
     m_maxFileSize.Show(options.MaxFileSize);
     m_maxDiskSize.Show(options.MaxDiskSize);
+    m_mimeGrid->Fill(web.MimeList);
 }
 
 void TFileTab::ControlsToWeb(TWEB& web) const
@@ -65,6 +70,7 @@ void TFileTab::ControlsToWeb(TWEB& web) const
     options.SetInteger(&TOPTIONS::MinFileSize, m_minFileSize.Value());
     options.SetInteger(&TOPTIONS::MaxFileSize, m_maxFileSize.Value());
     options.SetInteger(&TOPTIONS::MaxDiskSize, m_maxDiskSize.Value());
+    m_mimeGrid->WriteTo(web.MimeList);
 }
 
 } // namespace velbrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/LimitField.h"
+#include "ui/MimeGrid.h"
 
 #include <QWidget>
 
@@ -9,8 +10,8 @@ namespace velbrin {
 class TWEB;
 
 // "F&ile": the "Limits" group (MaxFileCountCheck/Edit, MinFileSizeCheck/Edit,
-// MaxFileSizeCheck/Edit, MaxDiskSizeCheck/Edit) and, above it, the place of
-// the MIME type grid.
+// MaxFileSizeCheck/Edit, MaxDiskSizeCheck/Edit) and, above it, the Web's MIME
+// table in its grid.
 class TFileTab : public QWidget {
     Q_OBJECT
 public:
@@ -20,12 +21,14 @@ public:
     // A limit whose check box is clear is stored as 0.
     void ControlsToWeb(TWEB& web) const;
 
-    // The empty area that receives the MIME type grid and its buttons.
+    // The area of the MIME type grid and its buttons.
     QWidget* MimeArea() const { return m_mimeArea; }
+    TMimeGrid* MimeGrid() const { return m_mimeGrid; }
 
 private:
     TLimitField m_maxFileCount, m_minFileSize, m_maxFileSize, m_maxDiskSize;
     QWidget* m_mimeArea = nullptr;
+    TMimeGrid* m_mimeGrid = nullptr;
 };
 
 } // namespace velbrin

@@ -212,7 +212,7 @@ TMainWin::~TMainWin()
     } catch (const EVelbrinError&) {
         // Nobody is left to tell.
     }
-    m_web.reset();
+    ReleaseWeb();
     SetErrorBoxView(nullptr);
     // m_settings writes "velbrin.ini" as it goes.
 }
@@ -343,6 +343,16 @@ void TMainWin::BuildPanels()
             EditSettings(kBrowserSettingsPage);
     });
     connect(m_webTab, &TWebTab::TitleEdited, this, [this] { TitleEdited(); });
+    connect(m_urlTab, &TUrlTab::CreateWebRequested, this, [this](const std::string& address) {
+        CreateWebFromLink(address);
+    });
+    connect(m_urlTab, &TUrlTab::ForceCaptureRequested, this, [this](const std::string& address) {
+        ForceCaptureOf(address);
+    });
+    connect(m_urlTab, &TUrlTab::LaunchRequested, this, [this](const std::string& target) {
+        if (m_prompts.Show)
+            m_prompts.Show(target, false);
+    });
 
     m_stack->setCurrentWidget(m_startScreen);
     // The window keeps the size of its client area and menu bar.
@@ -388,6 +398,16 @@ void TMainWin::BindDefaultPrompts()
             return std::nullopt;
         return TNewWebAnswer{form.Address(), form.Directory(), form.Title(),
                              result == TNewFormResult::CreateAndCapture};
+    };
+    m_prompts.NewWebFromLink = [this](const std::string& address) -> std::optional<TNewWebAnswer> {
+        TNewForm form(*m_settings, this);
+        form.SetFlags(nfPathFollowsAddress);
+        form.setWindowTitle(QStringLiteral("Create new Web"));
+        form.SetAddress(address);
+        form.SetTitle({});
+        if (form.Run() == TNewFormResult::Cancel)
+            return std::nullopt;
+        return TNewWebAnswer{form.Address(), form.Directory(), form.Title(), false};
     };
     m_prompts.DeleteFiles = [this](const std::string& directory, int count) {
         return AskDeleteFiles(this, directory, count);
@@ -473,7 +493,10 @@ void TMainWin::ShowWeb(std::unique_ptr<TWEB> web, bool capture)
         return;
     m_stack->setCurrentWidget(m_panel);
     m_tabs->setCurrentIndex(kWebTab);
+    m_urlTab->Follow(nullptr);
     m_web = std::move(web);
+    m_urlTab->Follow(m_web.get());
+    m_web->LinksChanged = [this](const TWebFile* record) { m_urlTab->LinkChanged(record); };
     WebToControls();
     UpdateCaption();
     if (!m_web->FileName.empty()) {
@@ -800,7 +823,7 @@ bool TMainWin::CloseWeb()
             if (answer == TModalResult::Yes && !SaveWeb())
                 return false;
         }
-        m_web.reset();
+        ReleaseWeb();
     }
     ShowStartScreen();
     return true;
@@ -961,9 +984,50 @@ void TMainWin::DeleteWeb()
     }
     if (!m_web->FileName.empty())
         m_knownWebs.Remove(m_web->FileName);
-    m_web.reset();
+    ReleaseWeb();
     RebuildRecentMenu();
     CloseWeb();
+}
+
+void TMainWin::ReleaseWeb()
+{
+    m_urlTab->Follow(nullptr);
+    m_web.reset();
+}
+
+void TMainWin::ForceCaptureOf(const std::string& address)
+{
+    if (!m_web || WebHeld() || m_capturing)
+        return;
+    ForceCapture(*m_web, address);
+}
+
+void TMainWin::CreateWebFromLink(const std::string& address)
+{
+    if (!m_web || WebHeld() || m_capturing || !m_prompts.NewWebFromLink)
+        return;
+    const TWebFile* record = m_web->Tree.FindFile(address);
+    if (!record || record->State != StateFiltered)
+        return;
+    std::optional<TNewWebAnswer> answer = m_prompts.NewWebFromLink(ResolveUrl(address, ""));
+    if (!answer)
+        return;
+    std::string projectFile = ExpandFileName(ExtractFilePath(answer->Directory) + "Local.Web");
+    std::string directory = ExtractFilePath(projectFile);
+    // Another Web's project or directory (the open one's included) is never
+    // taken over.
+    if (FileExists(projectFile) || projectFile == m_web->FileName || directory == m_web->Path) {
+        Tell("Create new Web", "The directory " + directory + " holds a Web already: " + projectFile);
+        return;
+    }
+    TWEB web(*m_settings, ProgramDir());
+    if (!web.Init(ResolveUrl(answer->Address, ""), directory, m_globalMime)) {
+        Tell("Create new Web", "Cannot create the capture directory " + directory);
+        return;
+    }
+    web.FileName = projectFile;
+    web.Title = answer->Title;
+    WriteWeb(web);
 }
 
 void TMainWin::AddUrl()

@@ -70,6 +70,9 @@ struct TMainWinPrompts {
     std::function<std::optional<std::string>(const std::string& directory)> OpenFile;
     // "New Web", given the proposed address; nothing when cancelled.
     std::function<std::optional<TNewWebAnswer>(const std::string& address)> NewWeb;
+    // "Create new Web" for a filtered link: the New Web dialog without
+    // "Create and Capture"; nothing when cancelled.
+    std::function<std::optional<TNewWebAnswer>(const std::string& address)> NewWebFromLink;
     // "Create new web": the directory of a new Web holds count entries.
     std::function<TDeleteFilesAnswer(const std::string& directory, int count)> DeleteFiles;
     // "Add URL to the web" with a caption and an initial address; nothing when cancelled.
@@ -130,6 +133,8 @@ public:
     TWebTab* WebTab() const { return m_webTab; }
     TOptionsTab* OptionsTab() const { return m_optionsTab; }
     TCaptureTab* CaptureTab() const { return m_captureTab; }
+    TFileTab* FileTab() const { return m_fileTab; }
+    TUrlTab* UrlTab() const { return m_urlTab; }
     QPushButton* StartButton() const { return m_startButton; }
     QPushButton* StopButton() const { return m_stopButton; }
     QPushButton* QuitButton() const { return m_quitButton; }
@@ -179,6 +184,11 @@ private:
     void CopyWeb(bool move);
     void DeleteWeb();
     void AddUrl();
+    // The commands of the URL list's pop-up menu, on a filtered link.
+    void CreateWebFromLink(const std::string& address);
+    void ForceCaptureOf(const std::string& address);
+    // Frees the current Web; the URL list lets it go first.
+    void ReleaseWeb();
     void AddBookmark();
     void ChangeWebAddress();
     void StopCaptureCommand();
