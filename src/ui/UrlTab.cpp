@@ -18,6 +18,7 @@
 #include <QListView>
 #include <QLocale>
 #include <QMenu>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -95,6 +96,9 @@ TUrlTab::TUrlTab(QWidget* parent)
     m_launch->setToolTip(tr("Launch Navigator with selected Url"));
     m_launch->setAutoRaise(true);
     m_launch->setIconSize(QSize(32, 32));
+    // Until the window gives it the browser's picture, a plain arrow shows
+    // where the link is opened.
+    m_launch->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
     m_launch->setFixedSize(40, 40);
     connect(m_launch, &QToolButton::clicked, this, &TUrlTab::Launch);
 
