@@ -83,6 +83,7 @@ TNewMimeDlg::TNewMimeDlg(QWidget* parent)
 
 void TNewMimeDlg::SetValues(const TMimeRowValues& values)
 {
+    m_given = values;
     m_type->setText(ShownText(values.MimeType));
     m_extension->setText(ShownText(values.Extension));
     m_class->setCurrentIndex(MimeClassIndex(values.TypeName));
@@ -93,11 +94,18 @@ void TNewMimeDlg::SetValues(const TMimeRowValues& values)
 TMimeRowValues TNewMimeDlg::Values() const
 {
     TMimeRowValues values;
-    values.MimeType = Trimmed(m_type->text());
-    values.Extension = Trimmed(m_extension->text());
+    values.MimeType = FieldBytes(m_type, m_given.MimeType);
+    values.Extension = FieldBytes(m_extension, m_given.Extension);
     values.TypeName = std::string(MimeClassName(static_cast<std::uint8_t>(m_class->currentIndex())));
     values.Capture = m_capture->isChecked();
     return values;
+}
+
+std::string TNewMimeDlg::FieldBytes(const QLineEdit* field, const std::string& given) const
+{
+    if (field->text() == ShownText(given))
+        return given;
+    return Trimmed(field->text());
 }
 
 void TNewMimeDlg::UpdateOk() { m_ok->setEnabled(!m_type->text().trimmed().isEmpty()); }

@@ -31,13 +31,15 @@ public:
     // An unknown type name shows "Other".
     void SetValues(const TMimeRowValues& values);
     // The type name as typed (bytes, blanks around it removed), the extension
-    // without blanks.
+    // without blanks. A field left as SetValues filled it gives back the
+    // bytes it was given, whatever their encoding.
     TMimeRowValues Values() const;
 
     void accept() override;
 
 private:
     void UpdateOk();
+    std::string FieldBytes(const QLineEdit* field, const std::string& given) const;
 
     QLineEdit* m_type;
     QLineEdit* m_extension;
@@ -45,6 +47,7 @@ private:
     QRadioButton* m_capture;
     QRadioButton* m_noCapture;
     QPushButton* m_ok;
+    TMimeRowValues m_given;
 };
 
 } // namespace velbrin

@@ -238,6 +238,16 @@ TEST_F(MimeGridWeb, GridToWebAndBackKeepsTheTableByteForByte)
     EXPECT_EQ(StreamBytes(target->MimeList), StreamBytes(source->MimeList));
     EXPECT_FALSE(target->MimeList.MimeExist("x/stale"));
 
+    // Edited without touching its type, the Latin-1 row stays one row.
+    grid.SelectRow(RowOf(grid, "application/x-caf\xE9"));
+    WhenModal([](QWidget* dialog) {
+        dialog->findChild<QRadioButton*>("NoCaptureRadio")->setChecked(true);
+        Click(dialog, "&OK");
+    });
+    grid.Edit();
+    ASSERT_EQ(grid.RowCount(), static_cast<int>(source->MimeList.Count()));
+    EXPECT_FALSE(grid.Row(RowOf(grid, "application/x-caf\xE9")).Capture);
+
     // A row deleted in the grid leaves the Web's table.
     grid.SelectRow(RowOf(grid, "font/woff2"));
     grid.Delete();
