@@ -3,6 +3,7 @@
 #include "ui/MainWin.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Screenshots.h"
+#include "ui/WorkPathDlg.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,6 +12,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,7 +50,17 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    velbrin::TMainWin window(line.WorkPath);
+    // First start: the working path is asked before any other window opens;
+    // Cancel ends the program with nothing created.
+    std::string workPath = line.WorkPath;
+    if (workPath.empty() && velbrin::WorkPathNeeded()) {
+        std::optional<std::string> chosen = velbrin::AskWorkPath(nullptr);
+        if (!chosen)
+            return 0;
+        workPath = *chosen;
+    }
+
+    velbrin::TMainWin window(workPath);
     if (!window.StartError().empty()) {
         velbrin::ShowMessageBox(nullptr, "Velbrin", window.StartError(), velbrin::mbOk, velbrin::TBoxIcon::Error);
         return 2;

@@ -19,6 +19,7 @@
 #include "store/MimeDefFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/AddUrlDlg.h"
+#include "ui/BrowserIcon.h"
 #include "ui/CaptureTab.h"
 #include "ui/CopyDlg.h"
 #include "ui/FileTab.h"
@@ -26,6 +27,7 @@
 #include "ui/MultimediaTab.h"
 #include "ui/NewForm.h"
 #include "ui/OptionsTab.h"
+#include "ui/ParamForm.h"
 #include "ui/RecentWebs.h"
 #include "ui/ResolveForm.h"
 #include "ui/ShownText.h"
@@ -40,6 +42,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
@@ -185,6 +188,12 @@ TMainWin::TMainWin(const std::string& requestedWorkPath, QWidget* parent)
         return;
     }
     m_settings = std::move(start.Settings);
+    // Every control that opens pages in the browser shows its icon.
+    m_settings->PaintBrowserIcon = [this](const std::string& exeName) {
+        const QIcon icon(velbrin::PaintBrowserIcon(exeName));
+        m_webTab->BrowserIcon()->setIcon(icon);
+    };
+    m_settings->PaintBrowserIcon(m_settings->ExeName);
     if (!start.TlsError.empty()) {
         std::string text = start.TlsError;
         QTimer::singleShot(0, this, [this, text] { Tell("Velbrin", text); });
@@ -396,11 +405,7 @@ void TMainWin::BindDefaultPrompts()
         return AskAddress(this, caption, initial, *m_settings);
     };
     m_prompts.StopCapture = [this] { return AskStopCapture(this); };
-    m_prompts.EditSettings = [this](int) {
-        Tell("Setup", "The settings are kept in " + TParam::SettingsFileName()
-                          + "; the setup dialog comes with a later version.");
-        return false;
-    };
+    m_prompts.EditSettings = [this](int page) { return velbrin::EditSettings(*m_settings, page, this); };
     m_prompts.ResolveLinks = [this](TWEB& web) {
         TResolveForm form(web, m_settings->IndexParams, ReadPictureSize, this);
         return form.Run();
