@@ -3,6 +3,8 @@
 #include "config/Param.h"
 #include "ui/MainWin.h"
 #include "ui/NewForm.h"
+#include "ui/ParamForm.h"
+#include "ui/WorkPathDlg.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,6 +45,20 @@ bool TakeScreenshots(TMainWin& window, const std::string& directory)
     form.show();
     ok = Save(form, target.filePath(QStringLiteral("new-web.png"))) && ok;
     form.hide();
+
+    // The setup dialog, page by page, and the first-run dialog.
+    static const char* const pages[] = {"communication", "directories", "browser", "html-pages"};
+    TParamForm setup(window.Settings(), &window);
+    setup.show();
+    for (int i = 0; i < kSetupPageCount; ++i) {
+        setup.SelectPage(static_cast<TSetupPage>(i));
+        ok = Save(setup, target.filePath(QStringLiteral("setup-%1-%2.png").arg(i + 1).arg(pages[i]))) && ok;
+    }
+    setup.hide();
+    TWorkPathDlg firstRun(&window);
+    firstRun.show();
+    ok = Save(firstRun, target.filePath(QStringLiteral("first-run.png"))) && ok;
+    firstRun.hide();
     return ok;
 }
 

@@ -3,7 +3,8 @@
 #
 # Pictures of the desktop program as a user sees it, in OUT_DIR: the start
 # screen, each of the six tabs with a Web captured from the fixture site, and
-# the New Web dialog. The program runs on a virtual X display (xvfb-run) in a
+# the New Web dialog, the four pages of the setup dialog and the first-run
+# dialog. The program runs on a virtual X display (xvfb-run) in a
 # home of its own, and takes the pictures itself (VELBRIN_SCREENSHOTS); the
 # Web is captured with velbrin-cli from tests/fixtures/site served by nginx on
 # the loopback (tests/support/with-site.sh).
@@ -34,6 +35,9 @@ shoot() {
 VELBRIN_SCREENSHOTS="$out" xvfb-run -a -s '-screen 0 1024x768x24' \
     "$build/bin/velbrin" --workpath "$work"
 mv "$out/new-web.png" "$out/new-web-start.png"
+for page in setup-1-communication setup-2-directories setup-3-browser setup-4-html-pages first-run; do
+    [ -s "$out/$page.png" ] || { echo "screenshots: no $page.png" >&2; exit 1; }
+done
 
 # A Web of the fixture site, captured, then shown tab by tab.
 "$root/tests/support/with-site.sh" "$root/tests/fixtures/site" sh -c \
