@@ -7,8 +7,10 @@
 #include "support/EnvOverride.h"
 #include "support/TempDir.h"
 #include "ui/BrowserIcon.h"
+#include "ui/MainWinTestSupport.h"
 #include "ui/ModalDriver.h"
 #include "ui/ParamForm.h"
+#include "ui/WebTab.h"
 #include "ui/WorkPathDlg.h"
 
 #include <QCheckBox>
@@ -19,11 +21,28 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QToolButton>
 
 using namespace velbrin;
 using namespace velbrin::test;
 
 namespace {
+
+// A browser program "webby" in dir: an executable file, its desktop entry
+// under dir's "data/applications/" and a red icon. Returns the program.
+std::string MakeWebby(const std::string& dir)
+{
+    ForceDirectories(dir + "bin/");
+    ForceDirectories(dir + "data/applications/");
+    const std::string program = dir + "bin/webby";
+    WriteWholeFile(program, "#!/bin/sh\n", 0755);
+    QImage red(48, 48, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    red.save(QString::fromStdString(dir + "webby.png"));
+    WriteWholeFile(dir + "data/applications/webby.desktop", "[Desktop Entry]\nName=Webby\nIcon[fr]=nothing\nIcon=" +
+                                                                dir + "webby.png\nExec=\"" + program + "\" %u\n");
+    return program;
+}
 
 // A home of its own with settings read from "<root>/work/", and a browser
 // "webby" the desktop names as its default: an executable file, its desktop
@@ -38,14 +57,7 @@ protected:
     {
         SetWorkPath("");
         ForceDirectories(root.Path() + "home/");
-        ForceDirectories(root.Path() + "data/applications/");
-        webby = MakeProgram("webby");
-        QImage red(48, 48, QImage::Format_ARGB32);
-        red.fill(Qt::red);
-        red.save(QString::fromStdString(root.Path() + "webby.png"));
-        WriteWholeFile(root.Path() + "data/applications/webby.desktop",
-                       "[Desktop Entry]\nName=Webby\nIcon[fr]=nothing\nIcon=" + root.Path() + "webby.png\nExec=\"" +
-                           webby + "\" %u\n");
+        webby = MakeWebby(root.Path());
         settings = std::make_unique<TParam>(
             [this](const std::string&) { return std::optional<std::string>(root.Path() + "work"); },
             [](const std::string&) { return std::optional<std::string>("webby.desktop"); });
@@ -389,4 +401,36 @@ TEST_F(SetupTest, FirstRunCancelCreatesNothing)
     WhenModal([&](QWidget* shown) { Click(shown, QStringLiteral("&Cancel")); });
     EXPECT_EQ(AskWorkPath(nullptr), std::nullopt);
     EXPECT_FALSE(DirectoryExists(root.Path() + "home/Webs/"));
+}
+
+TEST_F(MainWinTest, SetupCommandRunsTheSetupDialogAndTheWebTabShowsTheBrowserIcon)
+{
+    EnvOverride data("XDG_DATA_HOME", Home() + "data");
+    EnvOverride dataDirs("XDG_DATA_DIRS", Home() + "nodata");
+    const std::string webby = MakeWebby(Home());
+    TMainWin window(Work());
+    ASSERT_EQ(window.StartError(), "");
+    TParam& settings = window.Settings();
+    settings.BrowserAuto = false;
+    settings.ExeName = webby;
+    settings.FindBrowser();
+    auto shownColour = [&] {
+        return QColor(window.WebTab()->BrowserIcon()->icon().pixmap(kBrowserIconSize).toImage().pixel(16, 16));
+    };
+    EXPECT_EQ(shownColour(), QColor(Qt::red));
+
+    // The setup dialog opens on its first page; what it takes holds at once,
+    // and a browser that is no longer there leaves the icon empty.
+    TSetupPage opened = TSetupPage::HtmlPages;
+    WhenModal([&](QWidget* dialog) {
+        if (auto* form = dynamic_cast<TParamForm*>(dialog))
+            opened = form->CurrentPage();
+        dialog->findChild<QSpinBox*>(QStringLiteral("MaxSocketsEdit"))->setValue(2);
+        DeleteFile(webby);
+        Click(dialog, QStringLiteral("&OK"));
+    });
+    window.Run(TCommand::Setup);
+    EXPECT_EQ(opened, TSetupPage::Communication);
+    EXPECT_EQ(settings.MaxSockets, 2);
+    EXPECT_EQ(shownColour(), QApplication::palette().color(QPalette::Button));
 }
