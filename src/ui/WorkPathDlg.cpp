@@ -99,8 +99,11 @@ void TWorkPathDlg::Browse()
 void TWorkPathDlg::accept()
 {
     std::string path = TypedWorkPath(StoredText(m_path->text().trimmed()));
-    if (path.empty())
+    if (path.empty()) {
+        if (Ask)
+            Ask("First Velbrin setup", "Please type the directory Velbrin may work in.", mbOk);
         return;
+    }
     if (!DirectoryExists(path)) {
         if (!Ask || Ask("Directory no exist", "Create this directory?", mbYes | mbNo) != TModalResult::Yes)
             return;
