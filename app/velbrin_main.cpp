@@ -22,10 +22,10 @@ constexpr const char* kUsage =
     "usage: velbrin [--workpath DIR] [ADDRESS] [PROJECT.WEB] [OPTIONS.INI] [CAPTURE]\n"
     "\n"
     "  ADDRESS          an http:// or https:// address: opens (or makes) its Web in the capture\n"
-    "                   directory of the settings and captures it\n"
+    "                   directory of the settings, one directory per site, and captures it\n"
     "  PROJECT.WEB      a Web's project file: opens it, and captures it with CAPTURE\n"
-    "  OPTIONS.INI      options for a new Web: key MIMES and the capture options of\n"
-    "                   its section OPTIONS\n"
+    "  OPTIONS.INI      options for the Web, new or not: key MIMES and the capture\n"
+    "                   options of its section OPTIONS\n"
     "  --workpath DIR   the working directory (settings, list of Webs)\n";
 
 } // namespace

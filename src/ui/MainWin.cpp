@@ -182,7 +182,9 @@ TMainWin::TMainWin(const std::string& requestedWorkPath, QWidget* parent)
     BuildPanels();
     BindDefaultPrompts();
 
-    TProgramStart start = StartProgramSettings(requestedWorkPath, {});
+    // Its notes are not told: the desktop takes the suggested working
+    // directory as its first start's answer without a box.
+    TProgramStart start = StartProgramSettings(requestedWorkPath);
     if (!start.Error.empty()) {
         m_startError = start.Error;
         return;
@@ -434,11 +436,9 @@ void TMainWin::OpenRequested(const TWebRequest& request)
 {
     if (!m_settings || !request.HasWork() || WebHeld())
         return;
-    if (!request.Address.empty()) {
-        if (std::string problem = StartAddressProblem(request.Address); !problem.empty()) {
-            Tell("Velbrin", problem);
-            return;
-        }
+    if (std::string problem = WebRequestProblem(request); !problem.empty()) {
+        Tell("Velbrin", problem);
+        return;
     }
     if (!CloseWeb())
         return;
@@ -447,10 +447,18 @@ void TMainWin::OpenRequested(const TWebRequest& request)
     TRequestedWeb opened = OpenRequestedWeb(request, *m_settings, m_globalMime, ProgramDir(), [this] { Pump(); });
     SetBusy(false);
     QApplication::restoreOverrideCursor();
-    if (!opened.Web) {
-        Tell("Velbrin", opened.Error);
-        return;
+    // One box says what the program found on the way, and why it failed.
+    std::string said;
+    for (const std::string& note : opened.Notes)
+        said += (said.empty() ? "" : "\r\n") + note;
+    for (const std::string* last : {&opened.OptionsApplied, &opened.Error}) {
+        if (!last->empty())
+            said += (said.empty() ? "" : "\r\n") + *last;
     }
+    if (!said.empty())
+        Tell("Velbrin", said);
+    if (!opened.Web)
+        return;
     if (opened.Created) {
         m_knownWebs.Add(opened.ProjectFile);
         RebuildRecentMenu();
