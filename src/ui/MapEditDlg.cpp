@@ -18,6 +18,7 @@
 #include <QColorDialog>
 #include <QFile>
 #include <QImageReader>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -139,6 +140,7 @@ TMapEditDlg::TMapEditDlg(TWEB& web, QWidget* parent)
     , m_web(web)
     , m_canvas(new TMapCanvas(*this))
     , m_area(new QScrollArea(this))
+    , m_status(new QLabel(this))
 {
     setObjectName(QStringLiteral("MapEdit"));
     setWindowTitle(QStringLiteral("MapEdit"));
@@ -149,7 +151,10 @@ TMapEditDlg::TMapEditDlg(TWEB& web, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_area);
+    layout->addWidget(m_area, 1);
+    m_status->setObjectName(QStringLiteral("StatusLine"));
+    m_status->setContentsMargins(6, 2, 6, 2);
+    layout->addWidget(m_status);
     BuildMenus();
 
     m_prompts.SaveChanges = [this](const std::string& imageFile) {
@@ -252,6 +257,7 @@ bool TMapEditDlg::OpenEntry(std::size_t index)
     ReadMapFile(m_web.Path + entry.MapFile);
     m_modified = false;
     m_lastRepaint = {};
+    ShowStatus();
     setWindowTitle(QStringLiteral("Edit Mapping of ") + ShownText(entry.ImageFile));
     FitToPicture();
     m_canvas->update();
@@ -300,7 +306,8 @@ void TMapEditDlg::FitToPicture()
     QSize wanted = m_picture.size() + QSize(frame, frame);
     if (const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen()) {
         const QSize room = screen->availableGeometry().size() * 9 / 10;
-        wanted = wanted.boundedTo(room - QSize(0, layout()->menuBar()->sizeHint().height()));
+        wanted = wanted.boundedTo(
+            room - QSize(0, layout()->menuBar()->sizeHint().height() + m_status->sizeHint().height()));
     }
     // A small picture still leaves room for the caption and the menus.
     m_area->setMinimumSize(wanted.expandedTo(QSize(260, 120)));
@@ -380,6 +387,7 @@ void TMapEditDlg::ClearAll()
     m_current = nullptr;
     m_drawing = false;
     m_canvas->update();
+    ShowStatus();
 }
 
 bool TMapEditDlg::AddZone(std::unique_ptr<TZone> zone)
@@ -389,6 +397,7 @@ bool TMapEditDlg::AddZone(std::unique_ptr<TZone> zone)
     m_zones.push_back(std::move(zone));
     m_modified = true;
     m_canvas->update();
+    ShowStatus();
     return true;
 }
 
@@ -404,6 +413,23 @@ void TMapEditDlg::SetTool(TMapTool tool)
 {
     m_tool = tool;
     m_toolActions[static_cast<int>(tool)]->setChecked(true);
+    ShowStatus();
+}
+
+void TMapEditDlg::ShowStatus(std::optional<TPixelPoint> pointer)
+{
+    static const char* const hints[] = {
+        "Rectangle: drag from corner to corner",
+        "Horizontal band: drag from top to bottom",
+        "Vertical band: drag from left to right",
+        "Circle: drag from the centre",
+        "Polygon: drag each side, press again on its end for the next one",
+    };
+    QString text = QString::fromLatin1(hints[static_cast<int>(m_tool)]);
+    if (pointer)
+        text += QStringLiteral("    %1, %2").arg(pointer->X).arg(pointer->Y);
+    text += QStringLiteral("    %1 zone(s); right click deletes one").arg(m_zones.size());
+    m_status->setText(text);
 }
 
 void TMapEditDlg::Press(int x, int y, Qt::MouseButton button)
@@ -430,6 +456,7 @@ void TMapEditDlg::Press(int x, int y, Qt::MouseButton button)
                 m_zones.erase(std::next(it).base());
                 m_modified = true;
                 m_canvas->update();
+                ShowStatus();
                 break;
             }
         }
@@ -438,9 +465,10 @@ void TMapEditDlg::Press(int x, int y, Qt::MouseButton button)
 
 void TMapEditDlg::Move(int x, int y, TShiftState shift)
 {
+    const TPixelPoint p = Clamp(x, y);
+    ShowStatus(p);
     if (!m_drawing)
         return;
-    const TPixelPoint p = Clamp(x, y);
     Track([p, shift](TZone& zone) { zone.MouseMove(p.X, p.Y, shift); });
 }
 
@@ -469,6 +497,7 @@ void TMapEditDlg::Track(const std::function<void(TZone&)>& event)
         std::erase_if(m_zones, [dropped](const std::unique_ptr<TZone>& zone) { return zone.get() == dropped; });
     }
     m_current = nullptr;
+    ShowStatus();
 }
 
 void TMapEditDlg::Paint(QWidget& canvas)

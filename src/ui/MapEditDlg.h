@@ -16,6 +16,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QScrollArea;
 
 namespace velbrin {
@@ -86,6 +87,7 @@ public:
     // The part of the picture last repainted while a zone was drawn.
     const TPixelRect& LastRepaint() const { return m_lastRepaint; }
     QAction* ToolAction(TMapTool tool) const { return m_toolActions[static_cast<int>(tool)]; }
+    QLabel* StatusLine() const { return m_status; }
 
     void reject() override;
 
@@ -105,6 +107,8 @@ private:
     void Track(const std::function<void(TZone&)>& event);
     void Paint(QWidget& canvas);
     void Fail(const std::string& text);
+    // The status line: the tool, the pointer's position, the zone count.
+    void ShowStatus(std::optional<TPixelPoint> pointer = std::nullopt);
 
     TWEB& m_web;
     TMapEditPrompts m_prompts;
@@ -120,6 +124,7 @@ private:
 
     TMapCanvas* m_canvas;
     QScrollArea* m_area;
+    QLabel* m_status;
     QAction* m_toolActions[5] = {};
 };
 
