@@ -7,6 +7,7 @@
 #include "config/ProgramDir.h"
 #include "config/SommaireParam.h"
 #include "core/Files.h"
+#include "ui/MainWinTestSupport.h"
 #include "ui/MapEditDlg.h"
 #include "ui/MapOpenDlg.h"
 #include "ui/ModalDriver.h"
@@ -273,4 +274,41 @@ TEST_F(MapEditTest, OpenDialogListsEveryMapAndKeepsBothColumnsInStep)
     EXPECT_FALSE(editor.OpenEntry(0));
     EXPECT_EQ(error, "Cannot read the image plan.png");
     EXPECT_EQ(editor.Entry()->ImageFile, "other.png");
+}
+
+class MapEditFromMainWin : public MainWinTest {};
+
+TEST_F(MapEditFromMainWin, ImageMapCommandEditsTheMapOfTheWebShown)
+{
+    Open();
+    TWEB& web = ShowUnsaved(Home() + "webs/site/");
+    WritePicture(web.Path + "plan.png", 64, 32);
+    TMapImg entry;
+    entry.ImageFile = "plan.png";
+    entry.MapFile = "plan.map";
+    entry.MapLink = "http://127.0.0.1/cgi-bin/nav";
+    entry.Page = "http://127.0.0.1/";
+    ASSERT_TRUE(web.MapList.Add(entry));
+    Window().UpdateCommands();
+    auto* command = Window().findChild<QAction*>(QStringLiteral("ImageMapItem"));
+    ASSERT_TRUE(command && command->isEnabled());
+
+    QString caption;
+    WhenModal([&](QWidget* modal) {
+        caption = modal->windowTitle();
+        auto* editor = dynamic_cast<TMapEditDlg*>(modal);
+        ASSERT_NE(editor, nullptr);
+        auto zone = std::make_unique<TZoneRect>(TPixelPoint{}, editor->PictureRect());
+        zone->SetCoords("2,2,30,30");
+        EXPECT_TRUE(editor->AddZone(std::move(zone)));
+        editor->findChild<QAction*>(QStringLiteral("SaveItem"))->trigger();
+        editor->findChild<QAction*>(QStringLiteral("ExitItem"))->trigger();
+    });
+    command->trigger();
+    EXPECT_EQ(caption, QStringLiteral("Edit Mapping of plan.png"));
+    EXPECT_EQ(ReadText(web.Path + "plan.map"),
+              "<area shape=\"rect\" coords=\"02,02,30,30\" href=\"http://127.0.0.1/cgi-bin/nav?16,16\">\r\n");
+    const TWebFile* query = web.Tree.FindFile("http://127.0.0.1/cgi-bin/nav?16,16");
+    ASSERT_NE(query, nullptr);
+    EXPECT_EQ(query->State, StateToExplore);
 }
