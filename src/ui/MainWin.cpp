@@ -23,6 +23,7 @@
 #include "ui/CaptureTab.h"
 #include "ui/CopyDlg.h"
 #include "ui/FileTab.h"
+#include "ui/MapEditDlg.h"
 #include "ui/MessageBoxes.h"
 #include "ui/MultimediaTab.h"
 #include "ui/NewForm.h"
@@ -691,8 +692,11 @@ void TMainWin::Run(TCommand command)
     case TCommand::Move: CopyWeb(true); break;
     case TCommand::Delete: DeleteWeb(); break;
     case TCommand::ImageMap:
-        if (m_web && !WebHeld())
-            Tell("Image MAP", "The image map editor comes with a later version.");
+        if (m_web && !WebHeld() && !m_capturing) {
+            TMapEditDlg editor(*m_web, this);
+            editor.Run();
+            WebToControls();
+        }
         break;
     case TCommand::AddUrl: AddUrl(); break;
     case TCommand::AddBookmark:
