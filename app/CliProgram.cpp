@@ -8,20 +8,16 @@
 #include "browser/BrowserLaunch.h"
 #include "browser/Bookmarks.h"
 #include "browser/WebBookmark.h"
-#include "WebPlace.h"
-#include "capture/DroppedNames.h"
+#include "capture/ProgramStart.h"
 #include "capture/ResolvePass.h"
 #include "capture/SessionCapture.h"
 #include "capture/SessionRun.h"
 #include "capture/Web.h"
-#include "config/Options.h"
 #include "config/Param.h"
-#include "net/TlsSettings.h"
 #include "config/ProgramDir.h"
 #include "config/WorkPath.h"
 #include "core/Errors.h"
 #include "core/Files.h"
-#include "core/IniFile.h"
 #include "core/Text.h"
 #include "core/Url.h"
 #include "capture/KnownWebs.h"
@@ -58,8 +54,6 @@ constexpr const char* kUsage =
     "  --help           this text\n"
     "  --version        the program's version\n";
 
-constexpr const char* kOptionsSection = "OPTIONS";
-
 // Ctrl-C reaches the event loop through a socket pair: the handler only writes
 // the signal's number, the loop does the rest.
 int g_signalPipe[2] = {-1, -1};
@@ -80,16 +74,6 @@ std::string ShellWord(const std::string& text)
     for (char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
-}
-
-// The keys of the options section, for saying which were applied (never their
-// values: the section may hold a password).
-std::string OptionKeysText(const TIniFile& options)
-{
-    std::string keys;
-    for (const std::string& key : options.ReadSection(kOptionsSection))
-        keys += (keys.empty() ? "" : ", ") + key;
-    return keys.empty() ? std::string("none") : keys;
 }
 
 void Say(const std::string& text) { std::fprintf(stdout, "%s\n", TerminalSafe(text).c_str()); }
@@ -145,45 +129,25 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
         std::fputs(kUsage, stderr);
         return kExitUnusable;
     }
-    if (!line.Address.empty()) {
-        if (std::string problem = StartAddressProblem(line.Address); !problem.empty()) {
-            Complain(problem);
-            return kExitUnusable;
-        }
-    }
-
-    // The options file is read and checked before anything is created.
-    std::unique_ptr<TIniFile> options;
-    if (!line.OptionsFile.empty()) {
-        if (!FileExists(line.OptionsFile)) {
-            Complain("no options file " + line.OptionsFile);
-            return kExitUnusable;
-        }
-        options = std::make_unique<TIniFile>(line.OptionsFile);
-        if (std::string problem = FindOptionProblem(*options, kOptionsSection, {"MIMES"}); !problem.empty()) {
-            Complain(line.OptionsFile + ": " + problem);
-            return kExitUnusable;
-        }
-    }
-
-    SetProgramDir(LocateProgramDir());
-    std::unique_ptr<TParam> settings;
-    try {
-        if (!line.WorkPath.empty() && !ReadProfileWorkPath().empty())
-            AdoptWorkPath(line.WorkPath);
-        settings = std::make_unique<TParam>(CommandLineWorkPathChooser(line.WorkPath, Say));
-    } catch (const EVelbrinError& e) {
-        Complain(e.what());
+    // The address and the options file are checked before anything is created.
+    const TWebRequest request = line.WebRequest();
+    if (std::string problem = WebRequestProblem(request); !problem.empty()) {
+        Complain(problem);
         return kExitUnusable;
     }
-    {
-        TTlsSettings tls;
-        if (std::string error = LoadTlsSettings(settings->CaCertificates, settings->IgnoreCertificateErrors, tls);
-            !error.empty()) {
-            Complain(error);
-            return kExitUnusable;
-        }
+
+    TProgramStart start = StartProgramSettings(line.WorkPath);
+    for (const std::string& note : start.Notes)
+        Say(note);
+    if (!start.Error.empty()) {
+        Complain(start.Error);
+        return kExitUnusable;
     }
+    if (!start.TlsError.empty()) {
+        Complain(start.TlsError);
+        return kExitUnusable;
+    }
+    std::unique_ptr<TParam> settings = std::move(start.Settings);
 
     TMIMELIST globalMime;
     std::string mimeError;
@@ -192,87 +156,20 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
     TKnownWebs knownWebs(WorkPath());
     knownWebs.Load();
 
-    std::string projectFile = line.ProjectFile;
-    bool capture = line.Capture;
-    auto web = std::make_unique<TWEB>(*settings, ProgramDir());
-    bool loaded = false;
-    if (projectFile.empty()) {
-        // Each site has a Web of its own: directories holding the Web of
-        // another address are passed over. The Web of this address, when
-        // one is found, stays loaded.
-        capture = true;
-        TWebPlace place = FindWebPlace(ExpandFileName(settings->Path), line.Address, [&](const std::string& file) {
-            web = std::make_unique<TWEB>(*settings, ProgramDir());
-            return web->LoadFromFile(file) ? web->Url : std::string();
-        });
-        projectFile = place.ProjectFile;
-        loaded = place.Exists;
-        if (!loaded)
-            web = std::make_unique<TWEB>(*settings, ProgramDir());
-        for (const std::string& passed : place.Passed)
-            Say(passed + ": the Web of " + line.Address + " is in " + ExtractFilePath(projectFile));
-    }
-    projectFile = ExpandFileName(projectFile);
-
-    if (!loaded && FileExists(projectFile)) {
-        if (!web->LoadFromFile(projectFile)) {
-            Complain("cannot load the project file " + projectFile);
-            return kExitUnusable;
-        }
-        loaded = true;
-    }
-    if (loaded) {
-        if (int dropped = RequeueRecordsWithoutFile(*web); dropped > 0)
-            Say(std::to_string(dropped) + (dropped == 1 ? " record" : " records")
-                + " of the project file named a file outside the capture directory: "
-                  "the names were dropped and the links will be captured again");
-        if (options) {
-            if (std::string error = web->MimeList.SetCmdLine(options->ReadString(kOptionsSection, "MIMES", ""));
-                !error.empty()) {
-                Complain(line.OptionsFile + ": " + error);
-                return kExitUnusable;
-            }
-            web->Options.MergeOptions(*options, kOptionsSection);
-            try {
-                web->SaveToFile(projectFile);
-            } catch (const EVelbrinError& e) {
-                Complain(e.what());
-                return kExitUnusable;
-            }
-            Say("Options of " + line.OptionsFile + " applied to the Web: " + OptionKeysText(*options));
-        }
-    } else if (!line.Address.empty()) {
-        // The MIME types are checked before anything is created: a MIMES
-        // list that names nothing leaves no directory behind.
-        TMIMELIST webMime(globalMime);
-        if (options) {
-            if (std::string error = webMime.SetCmdLine(options->ReadString(kOptionsSection, "MIMES", ""));
-                !error.empty()) {
-                Complain(line.OptionsFile + ": " + error);
-                return kExitUnusable;
-            }
-        }
-        if (!web->Init(line.Address, ExtractFilePath(projectFile), webMime)) {
-            Complain("cannot create the capture directory " + ExtractFilePath(projectFile));
-            return kExitUnusable;
-        }
-        if (options)
-            web->Options.MergeOptions(*options, kOptionsSection);
-        settings->Url = web->Url;
-        try {
-            web->SaveToFile(projectFile);
-        } catch (const EVelbrinError& e) {
-            Complain(e.what());
-            return kExitUnusable;
-        }
-        capture = true;
-        Say("New Web " + web->Url + " in " + web->Path);
-        if (options)
-            Say("Options of " + line.OptionsFile + " applied to the Web: " + OptionKeysText(*options));
-    } else {
-        Complain("no project file " + projectFile);
+    TRequestedWeb opened = OpenRequestedWeb(request, *settings, globalMime, ProgramDir());
+    for (const std::string& note : opened.Notes)
+        Say(note);
+    if (!opened.Web) {
+        Complain(opened.Error);
         return kExitUnusable;
     }
+    std::unique_ptr<TWEB> web = std::move(opened.Web);
+    const std::string projectFile = opened.ProjectFile;
+    const bool capture = opened.Capture;
+    if (opened.Created)
+        Say("New Web " + web->Url + " in " + web->Path);
+    if (!opened.OptionsApplied.empty())
+        Say(opened.OptionsApplied);
     knownWebs.Add(projectFile);
     auto saveKnownWebs = [&] {
         try {

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include <clocale>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     // Day and month names of the log and the index pages come from the user's locale.
     std::setlocale(LC_TIME, "");
+    // Each line reaches a log file or a pipe as it is said, not when a buffer fills.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     return velbrin::RunCommandLineProgram(arguments, VELBRIN_VERSION);
 }

@@ -3,6 +3,7 @@
 #include "ui/MainWin.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Screenshots.h"
+#include "ui/WorkPathDlg.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,6 +12,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,10 +22,10 @@ constexpr const char* kUsage =
     "usage: velbrin [--workpath DIR] [ADDRESS] [PROJECT.WEB] [OPTIONS.INI] [CAPTURE]\n"
     "\n"
     "  ADDRESS          an http:// or https:// address: opens (or makes) its Web in the capture\n"
-    "                   directory of the settings and captures it\n"
+    "                   directory of the settings, one directory per site, and captures it\n"
     "  PROJECT.WEB      a Web's project file: opens it, and captures it with CAPTURE\n"
-    "  OPTIONS.INI      options for a new Web: key MIMES and the capture options of\n"
-    "                   its section OPTIONS\n"
+    "  OPTIONS.INI      options for the Web, new or not: key MIMES and the capture\n"
+    "                   options of its section OPTIONS\n"
     "  --workpath DIR   the working directory (settings, list of Webs)\n";
 
 } // namespace
@@ -48,7 +50,17 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    velbrin::TMainWin window(line.WorkPath);
+    // First start: the working path is asked before any other window opens;
+    // Cancel ends the program with nothing created.
+    std::string workPath = line.WorkPath;
+    if (workPath.empty() && velbrin::WorkPathNeeded()) {
+        std::optional<std::string> chosen = velbrin::AskWorkPath(nullptr);
+        if (!chosen)
+            return 0;
+        workPath = *chosen;
+    }
+
+    velbrin::TMainWin window(workPath);
     if (!window.StartError().empty()) {
         velbrin::ShowMessageBox(nullptr, "Velbrin", window.StartError(), velbrin::mbOk, velbrin::TBoxIcon::Error);
         return 2;

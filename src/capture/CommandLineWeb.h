@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velbrin {
 
@@ -12,7 +13,7 @@ class TParam;
 class TWEB;
 
 // What the arguments of either program name: a project file, an options
-// file for a new Web, a start address, and whether a capture was asked for.
+// file, a start address, and whether a capture was asked for.
 struct TWebRequest {
     std::string ProjectFile;
     std::string OptionsFile;
@@ -22,12 +23,20 @@ struct TWebRequest {
     bool HasWork() const { return !ProjectFile.empty() || !Address.empty(); }
 };
 
-// The Web a request opens.
+// The Web a request opens, and what the program tells its user about it.
 struct TRequestedWeb {
     std::unique_ptr<TWEB> Web;   // none when Error is set
     std::string ProjectFile;     // absolute
     bool Capture = false;        // capture it now
     bool Created = false;        // a new Web, written at once
+    // In order: the directories passed over because they hold something else
+    // than the Web of the address, and the records of a loaded Web that go
+    // back to the list of links to explore. Also given with an Error.
+    std::vector<std::string> Notes;
+    // "Options of FILE applied to the Web: KEYS" when an options file was
+    // given; told after the note of a new Web. The keys only: the section may
+    // hold a password.
+    std::string OptionsApplied;
     std::string Error;           // why nothing could be opened
 };
 
@@ -39,13 +48,27 @@ std::string DefaultProjectFile(const std::string& captureDirectory, const std::s
 // Why an address given to a program cannot be captured; empty when it can.
 std::string StartAddressProblem(const std::string& address);
 
-// Opens the Web of a request as both programs do: without a project file the
-// Web lives in DefaultProjectFile and is captured. An existing project file is
-// loaded; otherwise, with an address, a new Web is made there (the options
-// file's key "MIMES" of section "OPTIONS" selects its MIME types, the rest of
-// that section overrides its options), the address becomes the Url setting,
-// and the Web is written at once and captured. The options file is checked
-// before anything is created. pump runs while a project is read or written.
+// Why a request cannot be carried out, found before anything is created: its
+// address cannot be captured (StartAddressProblem), its options file is
+// missing, or the file's section OPTIONS names a key that is no option or
+// gives a number option something else than a number (the text then starts
+// with the file's name). Empty when the request can be tried.
+std::string WebRequestProblem(const TWebRequest& request);
+
+// Opens the Web of a request as both programs do. Nothing is created when
+// WebRequestProblem finds anything.
+//
+// Without a project file the Web of the address is looked for in the
+// capture directory of the settings (FindWebPlace: one directory per start
+// address, the ones holding anything else passed over, each one noted) and
+// captured. An existing project file is loaded: its records without a file
+// of their own go back to the list of links to explore (noted), and the
+// options file, when given, is applied to it and the Web written again.
+// Otherwise, with an address, a new Web is made there (the options file's key
+// "MIMES" of section "OPTIONS" selects its MIME types, checked before the
+// directory is made, and the rest of that section overrides its options),
+// the address becomes the Url setting, and the Web is written at once and
+// captured. pump runs while a project is read or written.
 TRequestedWeb OpenRequestedWeb(const TWebRequest& request, TParam& settings, const TMIMELIST& globalMime,
                                const std::string& programDir, const TPump& pump = {});
 

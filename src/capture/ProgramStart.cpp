@@ -7,18 +7,24 @@
 
 namespace velbrin {
 
-TProgramStart StartProgramSettings(const std::string& requestedWorkPath, const TTell& tell)
+TProgramStart StartProgramSettings(const std::string& requestedWorkPath)
 {
     TProgramStart start;
     SetProgramDir(LocateProgramDir());
+    // The settings keep their chooser (ReadSettings asks it again), so what
+    // it says goes where it can outlive this call.
+    auto notes = std::make_shared<std::vector<std::string>>();
     try {
         if (!requestedWorkPath.empty() && !ReadProfileWorkPath().empty())
             AdoptWorkPath(requestedWorkPath);
-        start.Settings = std::make_unique<TParam>(CommandLineWorkPathChooser(requestedWorkPath, tell));
+        start.Settings = std::make_unique<TParam>(CommandLineWorkPathChooser(
+            requestedWorkPath, [notes](const std::string& note) { notes->push_back(note); }));
     } catch (const EVelbrinError& e) {
+        start.Notes = *notes;
         start.Error = e.what();
         return start;
     }
+    start.Notes = *notes;
     TTlsSettings tls;
     start.TlsError = LoadTlsSettings(start.Settings->CaCertificates, start.Settings->IgnoreCertificateErrors, tls);
     return start;

@@ -164,7 +164,11 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
                                 }
                             }
                             const std::int64_t before = GetFileSize(path);
-                            TRewriteResult result = rewriter.RewriteFile(file.GetFileName(), url);
+                            // The walk meets a redirected page first under the
+                            // address that redirected to it; its footer names
+                            // the page's own address.
+                            TRewriteResult result =
+                                rewriter.RewriteFile(file.GetFileName(), web.Tree.GetFileUrl(file));
                             if (!result.Done())
                                 LogProblem(web, file.GetFileName() + " : " + result.Message);
                             // The Web's size is that of its pages as rewritten,

@@ -103,6 +103,7 @@ void TWEB::WriteProject(TStream& stream, const TPump& pump) const
     WriteInt(stream, LastCaptureInfo.SessionNotFound);
     WriteInt(stream, LastCaptureInfo.SessionErrors);
     Tree.SaveToStream(stream, pump);
+    Tree.SaveAliasesToStream(stream);
 }
 
 void TWEB::SaveToFile(const std::string& fileName, const TPump& pump)
@@ -248,7 +249,12 @@ bool TWEB::ReadProject(TStream& stream, const TPump& pump)
         LastCaptureInfo.SessionNotFound = ReadInt(stream);
         LastCaptureInfo.SessionErrors = ReadInt(stream);
     }
-    return Tree.LoadFromStream(stream, version, pump);
+    if (!Tree.LoadFromStream(stream, version, pump))
+        return false;
+    // Redirected addresses share their target's record again, as they did
+    // when the Web was written.
+    Tree.LoadAliasesFromStream(stream);
+    return true;
 }
 
 } // namespace velbrin

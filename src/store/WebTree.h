@@ -179,6 +179,23 @@ public:
     // load into an empty tree when anything refers to its files.
     bool LoadFromStream(TStream& stream, int version, const TPump& pump = {});
 
+    // The records write a file entered under several addresses once per
+    // address, so a tree loaded from them holds a file of its own at each.
+    // Written after the records, this section says which addresses share the
+    // file of another: "ALIASES", a signed 16-bit count, then per further
+    // address that address and the one of the entry that owns the file
+    // (short strings), in walk order. Nothing is written for a tree without
+    // such addresses; readers that stop after the records never see it.
+    // Raises EStreamError when the stream cannot be written.
+    void SaveAliasesToStream(TStream& stream) const;
+    // After LoadFromStream: reads that section when the stream holds one and
+    // enters each further address as an address of its owner's file again,
+    // when both records read back alike (the loaded record of the further
+    // address is then dropped), so that the tree is the one that was saved.
+    // A stream that ends there, holds something else, or is cut short within
+    // the section changes nothing.
+    void LoadAliasesFromStream(TStream& stream);
+
 private:
     struct Location {
         TWebNode* Node;

@@ -25,6 +25,19 @@ constexpr int kMimeTypeVersion = 2;
 // State, flags or link type, two depths, then four length bytes at least.
 constexpr std::int64_t kShortestRecord = 8;
 
+// Opens the section of the addresses that share the file of another.
+constexpr std::string_view kAliasesMark = "ALIASES";
+// Two length bytes at least.
+constexpr std::int64_t kShortestAlias = 2;
+
+// Two records that read back alike: a file written once per address.
+bool SameRecord(const TWebFile& a, const TWebFile& b)
+{
+    return a.State == b.State && a.Flags == b.Flags && a.WebDepth == b.WebDepth && a.LinkDepth == b.LinkDepth
+           && a.GetFileName() == b.GetFileName() && a.GetDescription() == b.GetDescription()
+           && a.GetMimeType() == b.GetMimeType();
+}
+
 } // namespace
 
 void TWebTree::WriteRecord(TStream& stream, const TWebFile& file, const std::string& address)
@@ -114,6 +127,64 @@ bool TWebTree::LoadFromStream(TStream& stream, int version, const TPump& pump)
         AddFile(address, file, replaced);
     }
     return true;
+}
+
+void TWebTree::SaveAliasesToStream(TStream& stream) const
+{
+    // Each entry that refers to a file owned elsewhere, with the owner's address.
+    std::vector<std::pair<std::string, std::string>> aliases;
+    std::string address;
+    auto walk = [&](auto& self, const TWebNode& node) -> void {
+        for (const TWebNode::Entry& entry : node.m_entries) {
+            const std::size_t mark = address.size();
+            address += entry.Key;
+            if (entry.Node) {
+                self(self, *entry.Node);
+            } else if (entry.File && !entry.OwnedFile) {
+                const TWebNode& owner = *entry.File->m_parent;
+                aliases.emplace_back(address, GetNodeUrl(owner) + owner.m_entries[entry.File->m_slot].Key);
+            }
+            address.resize(mark);
+        }
+    };
+    walk(walk, *m_root);
+    if (aliases.empty())
+        return;
+    WriteShortStr(stream, kAliasesMark);
+    WriteSmallInt(stream, static_cast<std::int64_t>(aliases.size()));
+    for (const auto& [alias, owner] : aliases) {
+        WriteShortStr(stream, alias);
+        WriteShortStr(stream, owner);
+    }
+}
+
+void TWebTree::LoadAliasesFromStream(TStream& stream)
+{
+    std::vector<std::pair<std::string, std::string>> aliases;
+    try {
+        if (stream.Remaining() <= 0 || ReadShortStr(stream) != kAliasesMark)
+            return;
+        const int count = ReadSmallInt(stream);
+        if (count < 0)
+            return;
+        aliases.reserve(static_cast<std::size_t>(std::min<std::int64_t>(count, stream.Remaining() / kShortestAlias)));
+        for (int i = 0; i < count; ++i) {
+            std::string alias = ReadShortStr(stream);
+            std::string owner = ReadShortStr(stream);
+            aliases.emplace_back(std::move(alias), std::move(owner));
+        }
+    } catch (const EStreamError&) {
+        return;
+    }
+    for (const auto& [alias, owner] : aliases) {
+        TWebFile* file = FindFile(owner);
+        TWebFile* own = FindFile(alias);
+        if (!file || !own || file == own || !SameRecord(*file, *own))
+            continue;
+        // The record loaded for the further address is dropped.
+        std::unique_ptr<TWebFile> replaced;
+        AddFile(alias, *file, replaced);
+    }
 }
 
 } // namespace velbrin

@@ -19,13 +19,16 @@
 #include "store/MimeDefFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/AddUrlDlg.h"
+#include "ui/BrowserIcon.h"
 #include "ui/CaptureTab.h"
 #include "ui/CopyDlg.h"
 #include "ui/FileTab.h"
+#include "ui/MapEditDlg.h"
 #include "ui/MessageBoxes.h"
 #include "ui/MultimediaTab.h"
 #include "ui/NewForm.h"
 #include "ui/OptionsTab.h"
+#include "ui/ParamForm.h"
 #include "ui/RecentWebs.h"
 #include "ui/ResolveForm.h"
 #include "ui/ShownText.h"
@@ -40,6 +43,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
@@ -179,12 +183,20 @@ TMainWin::TMainWin(const std::string& requestedWorkPath, QWidget* parent)
     BuildPanels();
     BindDefaultPrompts();
 
-    TProgramStart start = StartProgramSettings(requestedWorkPath, {});
+    // Its notes are not told: the desktop takes the suggested working
+    // directory as its first start's answer without a box.
+    TProgramStart start = StartProgramSettings(requestedWorkPath);
     if (!start.Error.empty()) {
         m_startError = start.Error;
         return;
     }
     m_settings = std::move(start.Settings);
+    // Every control that opens pages in the browser shows its icon.
+    m_settings->PaintBrowserIcon = [this](const std::string& exeName) {
+        const QIcon icon(velbrin::PaintBrowserIcon(exeName));
+        m_webTab->BrowserIcon()->setIcon(icon);
+    };
+    m_settings->PaintBrowserIcon(m_settings->ExeName);
     if (!start.TlsError.empty()) {
         std::string text = start.TlsError;
         QTimer::singleShot(0, this, [this, text] { Tell("Velbrin", text); });
@@ -416,11 +428,7 @@ void TMainWin::BindDefaultPrompts()
         return AskAddress(this, caption, initial, *m_settings);
     };
     m_prompts.StopCapture = [this] { return AskStopCapture(this); };
-    m_prompts.EditSettings = [this](int) {
-        Tell("Setup", "The settings are kept in " + TParam::SettingsFileName()
-                          + "; the setup dialog comes with a later version.");
-        return false;
-    };
+    m_prompts.EditSettings = [this](int page) { return velbrin::EditSettings(*m_settings, page, this); };
     m_prompts.ResolveLinks = [this](TWEB& web) {
         TResolveForm form(web, m_settings->IndexParams, ReadPictureSize, this);
         return form.Run();
@@ -449,11 +457,9 @@ void TMainWin::OpenRequested(const TWebRequest& request)
 {
     if (!m_settings || !request.HasWork() || WebHeld())
         return;
-    if (!request.Address.empty()) {
-        if (std::string problem = StartAddressProblem(request.Address); !problem.empty()) {
-            Tell("Velbrin", problem);
-            return;
-        }
+    if (std::string problem = WebRequestProblem(request); !problem.empty()) {
+        Tell("Velbrin", problem);
+        return;
     }
     if (!CloseWeb())
         return;
@@ -462,10 +468,18 @@ void TMainWin::OpenRequested(const TWebRequest& request)
     TRequestedWeb opened = OpenRequestedWeb(request, *m_settings, m_globalMime, ProgramDir(), [this] { Pump(); });
     SetBusy(false);
     QApplication::restoreOverrideCursor();
-    if (!opened.Web) {
-        Tell("Velbrin", opened.Error);
-        return;
+    // One box says what the program found on the way, and why it failed.
+    std::string said;
+    for (const std::string& note : opened.Notes)
+        said += (said.empty() ? "" : "\r\n") + note;
+    for (const std::string* last : {&opened.OptionsApplied, &opened.Error}) {
+        if (!last->empty())
+            said += (said.empty() ? "" : "\r\n") + *last;
     }
+    if (!said.empty())
+        Tell("Velbrin", said);
+    if (!opened.Web)
+        return;
     if (opened.Created) {
         m_knownWebs.Add(opened.ProjectFile);
         RebuildRecentMenu();
@@ -701,8 +715,11 @@ void TMainWin::Run(TCommand command)
     case TCommand::Move: CopyWeb(true); break;
     case TCommand::Delete: DeleteWeb(); break;
     case TCommand::ImageMap:
-        if (m_web && !WebHeld())
-            Tell("Image MAP", "The image map editor comes with a later version.");
+        if (m_web && !WebHeld() && !m_capturing) {
+            TMapEditDlg editor(*m_web, this);
+            editor.Run();
+            WebToControls();
+        }
         break;
     case TCommand::AddUrl: AddUrl(); break;
     case TCommand::AddBookmark:

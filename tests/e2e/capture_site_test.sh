@@ -380,7 +380,14 @@ head -c 300000 /dev/zero | tr '\0' 'x' | sed 's/^/<HTML><BODY><P>/' >"$site/slow
 chmod -R a+rX "$site/slow"
 "$cli" "${SITE_URL}slow/" --workpath "$work" >"$tmp/stopped.out" 2>"$tmp/stopped.err" &
 pid=$!
-sleep 2
+# Stopped once the capture runs (Ctrl-C is the program's own from then on),
+# however long a loaded machine takes to get there.
+waited=0
+until grep -q "^Capturing " "$tmp/stopped.out" 2>/dev/null || [ $waited -ge 120 ]; do
+    sleep 0.5
+    waited=$((waited + 1))
+done
+sleep 1
 kill -INT $pid
 got=0
 wait $pid || got=$?

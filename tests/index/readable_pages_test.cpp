@@ -68,10 +68,7 @@ TEST(ReadablePages, ShippedTemplatesCloseEveryDivTheyOpen)
     }
 }
 
-// Not yet: naming GetFileUrl in the footer makes the pass disagree with the
-// pass over the same Web loaded again (the redirecting address then has a
-// record of its own), which ResolveAfterCapture checks.
-TEST(ReadablePages, DISABLED_FooterOfARedirectedPageNamesItsOwnAddress)
+TEST(ReadablePages, FooterOfARedirectedPageNamesItsOwnAddress)
 {
     IndexWeb w;
     TWEB& web = *w.web;

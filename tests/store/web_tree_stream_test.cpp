@@ -239,3 +239,78 @@ TEST(WebTreeLoad, StoredNamesLeadingOutOfTheDirectoryAreCleared)
     EXPECT_EQ(tree.FindFile("http://h.com/1")->GetDescription(), "up");
     EXPECT_EQ(tree.FindFile("http://h.com/1")->State, StateCapturedPage);
 }
+
+TEST(WebTreeAliases, AddressesSharingAFileShareItAgainOnceLoaded)
+{
+    // A redirect: the page is owned where it was fetched, the address that
+    // redirected to it (met first by the walk) refers to it.
+    TWebTree tree;
+    TWebFile* moved = Add(tree, "http://h.com/moved.htm", "OLD.htm");
+    TWebFile* page = Add(tree, "http://h.com/d/here.htm", "HERE.htm");
+    page->State = StateCapturedPage;
+    page->SetMimeType("text/html");
+    std::unique_ptr<TWebFile> replaced;
+    ASSERT_TRUE(tree.AddFile("http://h.com/moved.htm", *page, replaced));
+    ASSERT_EQ(replaced.get(), moved);
+
+    TMemoryStreamEx stream;
+    tree.SaveToStream(stream);
+    const std::int64_t records = stream.Size();
+    tree.SaveAliasesToStream(stream);
+    const std::string here = Record(2, 1, 0, 0, "http://h.com/d/here.htm", "HERE.htm", "") + Str("text/html");
+    const std::string movedRecord = Record(2, 1, 0, 0, "http://h.com/moved.htm", "HERE.htm", "") + Str("text/html");
+    EXPECT_EQ(stream.ToString(), Count(2) + movedRecord + here + Str("ALIASES") + Count(1) +
+                                     Str("http://h.com/moved.htm") + Str("http://h.com/d/here.htm"));
+
+    // A reader that stops after the records gets a record per address.
+    TWebTree older;
+    stream.SetPosition(0);
+    ASSERT_TRUE(older.LoadFromStream(stream, TWebTree::kCurrentVersion));
+    EXPECT_EQ(stream.Position(), records);
+    EXPECT_NE(older.FindFile("http://h.com/moved.htm"), older.FindFile("http://h.com/d/here.htm"));
+    EXPECT_EQ(older.GetFileUrl(*older.FindFile("http://h.com/moved.htm")), "http://h.com/moved.htm");
+
+    // With the section the loaded tree is the saved one.
+    older.LoadAliasesFromStream(stream);
+    TWebFile* shared = older.FindFile("http://h.com/d/here.htm");
+    EXPECT_EQ(older.FindFile("http://h.com/moved.htm"), shared);
+    EXPECT_EQ(older.GetFileUrl(*shared), "http://h.com/d/here.htm");
+    EXPECT_EQ(older.Count(), 2);
+    EXPECT_EQ(Walk(older), Walk(tree));
+    TMemoryStreamEx again;
+    older.SaveToStream(again);
+    older.SaveAliasesToStream(again);
+    EXPECT_EQ(again.ToString(), stream.ToString());
+
+    // A tree without shared files adds nothing to its records.
+    TWebTree plain;
+    Add(plain, "http://h.com/a", "A");
+    TMemoryStreamEx none;
+    plain.SaveAliasesToStream(none);
+    EXPECT_EQ(none.Size(), 0);
+}
+
+TEST(WebTreeAliases, ASectionThatDoesNotFitTheRecordsChangesNothing)
+{
+    const std::string mime = Str("text/html");
+    const std::string records = Count(3) + Record(2, 1, 0, 0, "http://h.com/a", "A.htm", "") + mime +
+                                Record(2, 1, 0, 0, "http://h.com/b", "A.htm", "") + mime +
+                                Record(2, 1, 0, 0, "http://h.com/c", "C.htm", "") + mime;
+    const std::string pairs = Str("http://h.com/b") + Str("http://h.com/a");
+    auto shared = [&](const std::string& section) {
+        TMemoryStreamEx stream(records + section);
+        TWebTree tree;
+        EXPECT_TRUE(tree.LoadFromStream(stream, TWebTree::kCurrentVersion));
+        tree.LoadAliasesFromStream(stream);
+        EXPECT_EQ(tree.Count(), 3);
+        return tree.FindFile("http://h.com/a") == tree.FindFile("http://h.com/b");
+    };
+    EXPECT_TRUE(shared(Str("ALIASES") + Count(1) + pairs));
+    // Cut short, of another kind, naming addresses the records lack, or
+    // sharing records that differ (C.htm is another file).
+    EXPECT_FALSE(shared(Str("ALIASES") + Count(2) + pairs + Str("http://h.com/c")));
+    EXPECT_FALSE(shared(Str("OTHER") + Count(1) + pairs));
+    EXPECT_FALSE(shared(Str("ALIASES") + Count(-1) + pairs));
+    EXPECT_FALSE(shared(Str("ALIASES") + Count(2) + Str("http://h.com/x") + Str("http://h.com/a") +
+                        Str("http://h.com/b") + Str("http://h.com/c")));
+}

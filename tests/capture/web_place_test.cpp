@@ -1,4 +1,4 @@
-#include "WebPlace.h"
+#include "capture/WebPlace.h"
 
 #include "core/Files.h"
 #include "support/TempDir.h"
