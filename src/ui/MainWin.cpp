@@ -195,6 +195,7 @@ TMainWin::TMainWin(const std::string& requestedWorkPath, QWidget* parent)
     m_settings->PaintBrowserIcon = [this](const std::string& exeName) {
         const QIcon icon(velbrin::PaintBrowserIcon(exeName));
         m_webTab->BrowserIcon()->setIcon(icon);
+        m_urlTab->LaunchIcon()->setIcon(icon);
     };
     m_settings->PaintBrowserIcon(m_settings->ExeName);
     if (!start.TlsError.empty()) {
