@@ -30,6 +30,12 @@ namespace velbrin {
 class TPlayer::TEngine {
 public:
     explicit TEngine(QWidget* display) : m_display(display) {}
+    ~TEngine()
+    {
+        // The player lets go of the video surface before it may go.
+        if (m_player)
+            m_player->setVideoOutput(nullptr);
+    }
 
     // Why nothing can play here; empty when something can.
     QString Problem() const
@@ -47,9 +53,11 @@ public:
             m_player = std::make_unique<QMediaPlayer>();
             m_audio = std::make_unique<QAudioOutput>();
             m_player->setAudioOutput(m_audio.get());
-            m_video = new QVideoWidget(m_display);
-            m_display->layout()->addWidget(m_video);
-            m_player->setVideoOutput(m_video);
+            if (m_display) {
+                m_video = new QVideoWidget(m_display);
+                m_display->layout()->addWidget(m_video);
+                m_player->setVideoOutput(m_video);
+            }
             QObject::connect(m_player.get(), &QMediaPlayer::durationChanged, &owner,
                              [&owner](qint64) { owner.ShowPosition(); });
             QObject::connect(m_player.get(), &QMediaPlayer::playbackStateChanged, &owner,
@@ -63,8 +71,8 @@ public:
     QMediaPlayer* Existing() const { return m_player.get(); }
 
 private:
-    QWidget* m_display;
-    QVideoWidget* m_video = nullptr;
+    QPointer<QWidget> m_display;
+    QPointer<QVideoWidget> m_video;
     std::unique_ptr<QMediaPlayer> m_player;
     std::unique_ptr<QAudioOutput> m_audio;
 };
@@ -149,7 +157,7 @@ TPlayer::~TPlayer()
 {
     // The display belongs to whoever placed it; an unplaced one is ours.
     m_engine.reset();
-    if (!m_display->parent())
+    if (m_display && !m_display->parent())
         delete m_display;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -48,6 +49,7 @@ public:
     // why the open file failed; empty while playing is possible.
     QString Reason() const;
     // The surface videos are drawn on; a plain black panel without back end.
+    // Whoever places it in a layout owns it; delete the bar first.
     QWidget* Display() const { return m_display; }
 
     // Opens a file (playing it at once when asked); the scroll bar goes back
@@ -88,7 +90,8 @@ private:
     void Refresh();
 
     std::unique_ptr<TEngine> m_engine;
-    QWidget* m_display = nullptr;
+    // Placed elsewhere by the owner of the bar, which may delete it first.
+    QPointer<QWidget> m_display;
     QToolButton* m_buttons[5] = {};
     QScrollBar* m_scrollBar = nullptr;
     QLabel* m_reason = nullptr;

@@ -474,6 +474,11 @@ void TMainWin::ShowWeb(std::unique_ptr<TWEB> web, bool capture)
     m_stack->setCurrentWidget(m_panel);
     m_tabs->setCurrentIndex(kWebTab);
     m_web = std::move(web);
+    // The Multimedia tab lists pictures, videos and sounds as they are captured.
+    m_web->LinksChanged = [this](const TWebFile* record) {
+        if (m_web)
+            m_multimediaTab->LinkChanged(*m_web, record);
+    };
     WebToControls();
     UpdateCaption();
     if (!m_web->FileName.empty()) {
@@ -489,6 +494,7 @@ void TMainWin::ShowWeb(std::unique_ptr<TWEB> web, bool capture)
 
 void TMainWin::ShowStartScreen()
 {
+    m_multimediaTab->Clear();
     m_stack->setCurrentWidget(m_startScreen);
     UpdateCommands();
     UpdateCaption();

@@ -130,6 +130,7 @@ public:
     TWebTab* WebTab() const { return m_webTab; }
     TOptionsTab* OptionsTab() const { return m_optionsTab; }
     TCaptureTab* CaptureTab() const { return m_captureTab; }
+    TMultimediaTab* MultimediaTab() const { return m_multimediaTab; }
     QPushButton* StartButton() const { return m_startButton; }
     QPushButton* StopButton() const { return m_stopButton; }
     QPushButton* QuitButton() const { return m_quitButton; }
