@@ -37,12 +37,13 @@ public:
             m_player->setVideoOutput(nullptr);
     }
 
-    // Why nothing can play here; empty when something can.
-    QString Problem() const
+    // Why nothing can play here; empty when something can. Asked at each
+    // opening: a sound device may have come (or gone) since the last one.
+    QString Problem(TPlayer& owner)
     {
         if (QMediaDevices::audioOutputs().isEmpty())
             return QObject::tr("No sound output device: videos and sounds cannot be played.");
-        if (m_player && !m_player->isAvailable())
+        if (!Player(owner).isAvailable())
             return QObject::tr("No media back end is installed: videos and sounds cannot be played.");
         return {};
     }
@@ -125,8 +126,7 @@ TPlayer::TPlayer(QWidget* parent, bool useBackEnd) : QWidget(parent)
 
     m_reason = new QLabel(this);
     m_reason->setObjectName(QStringLiteral("PlayerReason"));
-    m_reason->setWordWrap(true);
-    m_reason->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_reason->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(m_reason, 1);
 
     m_timer = new QTimer(this);
@@ -141,6 +141,14 @@ TPlayer::TPlayer(QWidget* parent, bool useBackEnd) : QWidget(parent)
     m_display->setPalette(black);
     auto* displayLayout = new QVBoxLayout(m_display);
     displayLayout->setContentsMargins(0, 0, 0, 0);
+    m_displayReason = new QLabel(m_display);
+    m_displayReason->setAlignment(Qt::AlignCenter);
+    m_displayReason->setWordWrap(true);
+    m_displayReason->setMargin(12);
+    QPalette white = m_displayReason->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    m_displayReason->setPalette(white);
+    displayLayout->addWidget(m_displayReason);
 
 #ifdef VELBRIN_HAVE_MULTIMEDIA
     if (useBackEnd)
@@ -167,8 +175,6 @@ QString TPlayer::Reason() const
         return m_unavailable;
 #ifdef VELBRIN_HAVE_MULTIMEDIA
     if (m_engine) {
-        if (QString problem = m_engine->Problem(); !problem.isEmpty())
-            return problem;
         if (const QMediaPlayer* player = m_engine->Existing(); player && m_open && player->error() != QMediaPlayer::NoError)
             return tr("This file cannot be played: %1").arg(player->errorString());
     }
@@ -181,7 +187,9 @@ bool TPlayer::Open(const std::string& fileName, bool play)
     Close();
     const QString name = QFile::decodeName(QByteArray::fromStdString(fileName));
 #ifdef VELBRIN_HAVE_MULTIMEDIA
-    if (m_engine && m_engine->Problem().isEmpty() && QFileInfo(name).isFile()) {
+    if (m_engine)
+        m_unavailable = m_engine->Problem(*this);
+    if (m_engine && m_unavailable.isEmpty() && QFileInfo(name).isFile()) {
         QMediaPlayer& player = m_engine->Player(*this);
         m_open = true;
         player.setSource(QUrl::fromLocalFile(name));
@@ -295,8 +303,6 @@ TPlayerState TPlayer::State() const
     if (!m_engine || !m_unavailable.isEmpty())
         return TPlayerState::Unavailable;
 #ifdef VELBRIN_HAVE_MULTIMEDIA
-    if (!m_engine->Problem().isEmpty())
-        return TPlayerState::Unavailable;
     const QMediaPlayer* player = m_engine->Existing();
     if (!m_open || !player)
         return TPlayerState::Closed;
@@ -367,9 +373,14 @@ void TPlayer::Refresh()
         button->setEnabled(usable);
     m_scrollBar->setEnabled(usable);
     m_scrollBar->setVisible(reason.isEmpty());
-    m_reason->setText(reason);
+    // The bar has room for the first words; the display, for the whole reason.
+    m_reason->setText(reason.section(QLatin1Char(':'), 0, 0));
     m_reason->setToolTip(reason);
     m_reason->setVisible(!reason.isEmpty());
+    if (m_display) {
+        m_displayReason->setText(reason);
+        m_displayReason->setVisible(!reason.isEmpty());
+    }
     if (!usable)
         m_timer->stop();
     emit StateChanged();

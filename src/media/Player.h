@@ -76,6 +76,7 @@ public:
     QScrollBar* ScrollBar() const { return m_scrollBar; }
     QTimer* MediaTimer() const { return m_timer; }
     QToolButton* Button(TPlayerButton button) const;
+    // The first words of Reason() (the display shows it whole).
     QLabel* ReasonLabel() const { return m_reason; }
 
 signals:
@@ -95,7 +96,10 @@ private:
     QToolButton* m_buttons[5] = {};
     QScrollBar* m_scrollBar = nullptr;
     QLabel* m_reason = nullptr;
+    // On the display: the reason in full.
+    QLabel* m_displayReason = nullptr;
     QTimer* m_timer = nullptr;
+    // Why nothing can play: no back end built in, or what the last opening found.
     QString m_unavailable;
     bool m_open = false;
 };

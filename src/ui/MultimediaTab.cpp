@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -144,6 +145,8 @@ TMultimediaTab::TMultimediaTab(QWidget* parent) : QWidget(parent)
     m_loadIcon->setToolTip(QStringLiteral("Load document"));
     m_loadIcon->setAutoRaise(true);
     m_loadIcon->setIconSize(QSize(32, 32));
+    // Until the window gives it the browser's icon.
+    m_loadIcon->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     m_loadIcon->setEnabled(false);
     grid->addWidget(m_loadIcon, 0, 2, 3, 1, Qt::AlignRight | Qt::AlignVCenter);
     left->addWidget(options);

@@ -38,7 +38,7 @@ TEST(Player, WithoutBackEndStaysDisabledAndSaysWhy)
     EXPECT_FALSE(player.ScrollBar()->isEnabled());
     EXPECT_FALSE(player.ReasonLabel()->isHidden());
     EXPECT_FALSE(player.ReasonLabel()->text().isEmpty());
-    EXPECT_EQ(player.ReasonLabel()->text(), player.Reason());
+    EXPECT_TRUE(player.Reason().startsWith(player.ReasonLabel()->text()));
     // The commands do nothing.
     player.Play();
     player.Seek(100);

@@ -2,7 +2,8 @@
 # screenshots.sh BUILD_DIR OUT_DIR
 #
 # Pictures of the desktop program as a user sees it, in OUT_DIR: the start
-# screen, each of the six tabs with a Web captured from the fixture site, and
+# screen, each of the six tabs with a Web captured from the fixture site (the
+# Multimedia tab showing one of its pictures), and
 # the New Web dialog. The program runs on a virtual X display (xvfb-run) in a
 # home of its own, and takes the pictures itself (VELBRIN_SCREENSHOTS); the
 # Web is captured with velbrin-cli from tests/fixtures/site served by nginx on
