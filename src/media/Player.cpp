@@ -173,6 +173,8 @@ QString TPlayer::Reason() const
 {
     if (!m_unavailable.isEmpty())
         return m_unavailable;
+    if (!m_openFailure.isEmpty())
+        return m_openFailure;
 #ifdef VELBRIN_HAVE_MULTIMEDIA
     if (m_engine) {
         if (const QMediaPlayer* player = m_engine->Existing(); player && m_open && player->error() != QMediaPlayer::NoError)
@@ -189,7 +191,9 @@ bool TPlayer::Open(const std::string& fileName, bool play)
 #ifdef VELBRIN_HAVE_MULTIMEDIA
     if (m_engine)
         m_unavailable = m_engine->Problem(*this);
-    if (m_engine && m_unavailable.isEmpty() && QFileInfo(name).isFile()) {
+    if (m_engine && m_unavailable.isEmpty() && !QFileInfo(name).isFile())
+        m_openFailure = tr("%1 cannot be found.").arg(QFileInfo(name).fileName());
+    if (m_engine && m_unavailable.isEmpty() && m_openFailure.isEmpty()) {
         QMediaPlayer& player = m_engine->Player(*this);
         m_open = true;
         player.setSource(QUrl::fromLocalFile(name));
@@ -218,6 +222,7 @@ void TPlayer::Close()
     }
 #endif
     m_open = false;
+    m_openFailure.clear();
     m_scrollBar->setRange(0, 0);
     Refresh();
 }
@@ -303,6 +308,8 @@ TPlayerState TPlayer::State() const
     if (!m_engine || !m_unavailable.isEmpty())
         return TPlayerState::Unavailable;
 #ifdef VELBRIN_HAVE_MULTIMEDIA
+    if (!m_openFailure.isEmpty())
+        return TPlayerState::Failed;
     const QMediaPlayer* player = m_engine->Existing();
     if (!m_open || !player)
         return TPlayerState::Closed;

@@ -54,8 +54,8 @@ public:
 
     // Opens a file (playing it at once when asked); the scroll bar goes back
     // to 0 and takes the length as soon as it is known. False when the
-    // player is unavailable or the file does not exist; a file that turns
-    // out unplayable later moves the player to Failed.
+    // player is unavailable, or Failed because the file does not exist; a
+    // file that turns out unplayable later moves the player to Failed too.
     bool Open(const std::string& fileName, bool play = false);
     void Close();
 
@@ -101,6 +101,8 @@ private:
     QTimer* m_timer = nullptr;
     // Why nothing can play: no back end built in, or what the last opening found.
     QString m_unavailable;
+    // The file last asked for cannot be opened.
+    QString m_openFailure;
     bool m_open = false;
 };
 

@@ -94,8 +94,9 @@ private:
 // is the window's business (RunCapture).
 class TWindowCaptureView : public TCaptureView {
 public:
-    TWindowCaptureView(TCaptureView& tab, TMainWinPrompts& prompts)
+    TWindowCaptureView(TCaptureView& tab, TMultimediaTab& documents, TMainWinPrompts& prompts)
         : m_tab(tab)
+        , m_documents(documents)
         , m_prompts(prompts)
     {
     }
@@ -111,10 +112,11 @@ public:
     void ShowReceived(std::int64_t kilobytes) override { m_tab.ShowReceived(kilobytes); }
     void ShowTotals(std::int64_t totalSize, std::int64_t freeDisk) override { m_tab.ShowTotals(totalSize, freeDisk); }
     void ShowClock(const std::string& duration) override { m_tab.ShowClock(duration); }
-    void ListDocument(const std::string& fileName, bool show) override { m_tab.ListDocument(fileName, show); }
+    void ListDocument(const std::string& fileName, bool show) override { m_documents.ListDocument(fileName, show); }
 
 private:
     TCaptureView& m_tab;
+    TMultimediaTab& m_documents;
     TMainWinPrompts& m_prompts;
 };
 
@@ -190,7 +192,7 @@ TMainWin::TMainWin(const std::string& requestedWorkPath, QWidget* parent)
         QTimer::singleShot(0, this, [this, text] { Tell("Velbrin", text); });
     }
     SetErrorBoxView(std::make_unique<TPromptBoxView>(m_prompts));
-    m_captureView = std::make_unique<TWindowCaptureView>(*m_captureTab, m_prompts);
+    m_captureView = std::make_unique<TWindowCaptureView>(*m_captureTab, *m_multimediaTab, m_prompts);
 
     std::string mimeError;
     if (LoadMimeDef(m_globalMime, WorkPath(), &mimeError) == MimeDefStatus::DefaultsUsed) {

@@ -238,11 +238,21 @@ void TMultimediaTab::LinkChanged(const TWEB& web, const TWebFile* record)
         }
         return;
     }
-    const std::size_t before = m_documents.size();
     AddDocument(*record);
-    if (m_documents.size() != before && Listed(m_documents.back().Kind)) {
-        m_rows.push_back(m_documents.size() - 1);
-        AddItem(m_documents.back());
+}
+
+void TMultimediaTab::ListDocument(const std::string& fileName, bool show)
+{
+    if (fileName.empty())
+        return;
+    AddDocument(fileName, EndsWithNoCase(fileName, ".gif") ? TDocumentKind::Gif : TDocumentKind::Jpeg);
+    if (!show)
+        return;
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_documents[m_rows[row]].FileName == fileName) {
+            ShowDocument(static_cast<int>(row));
+            return;
+        }
     }
 }
 
@@ -302,6 +312,11 @@ void TMultimediaTab::ShowDocument(int index, bool play)
 
 void TMultimediaTab::ReadDocuments(const TWEB& web)
 {
+    {
+        const QSignalBlocker quiet(m_list);
+        m_list->clear();
+    }
+    m_rows.clear();
     m_documents.clear();
     m_known.clear();
     // The tree's const walk: the predicate sees every record in order.
@@ -318,10 +333,21 @@ void TMultimediaTab::AddDocument(const TWebFile& record)
     const std::optional<TDocumentKind> kind = KindOfMime(record.GetMimeType());
     if (!kind)
         return;
-    // A file entered under several addresses (redirections) is listed once.
-    if (!m_known.insert(record.GetFileName()).second)
-        return;
-    m_documents.push_back({record.GetFileName(), *kind});
+    AddDocument(record.GetFileName(), *kind);
+}
+
+bool TMultimediaTab::AddDocument(const std::string& fileName, TDocumentKind kind)
+{
+    // A file entered under several addresses (redirections), or told of
+    // twice, is listed once.
+    if (!m_known.insert(fileName).second)
+        return false;
+    m_documents.push_back({fileName, kind});
+    if (Listed(kind)) {
+        m_rows.push_back(m_documents.size() - 1);
+        AddItem(m_documents.back());
+    }
+    return true;
 }
 
 void TMultimediaTab::AddItem(const TDocument& document)

@@ -46,6 +46,9 @@ public:
     // Follows TWEB::LinksChanged: a record that was captured as one of the
     // four kinds joins the list; none means the Web's records are read again.
     void LinkChanged(const TWEB& web, const TWebFile* record);
+    // A picture kept by the capture (the capture view's ListDocument): listed
+    // when it is not yet, and shown at once when asked.
+    void ListDocument(const std::string& fileName, bool show);
     // Forgets the Web: empty list, nothing shown or playing.
     void Clear();
 
@@ -74,6 +77,8 @@ private:
 
     void ReadDocuments(const TWEB& web);
     void AddDocument(const TWebFile& record);
+    // Appends a document the list does not hold yet; false when it does.
+    bool AddDocument(const std::string& fileName, TDocumentKind kind);
     void AddItem(const TDocument& document);
     bool Listed(TDocumentKind kind) const;
     void Select(int index);

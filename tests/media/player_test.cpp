@@ -58,6 +58,7 @@ TEST(Player, ControlsAgreeWithWhatTheMachineCanPlay)
     TPlayer player;
     EXPECT_FALSE(player.Open(dir.Path() + "missing.wav"));
     EXPECT_FALSE(AnyButtonEnabled(player));
+    EXPECT_FALSE(player.Reason().isEmpty());
 
     player.Open(dir.Path() + "tone.wav");
     QElapsedTimer clock;

@@ -151,6 +151,15 @@ TEST_F(MultimediaTabTest, FollowsTheCaptureWithoutLosingTheSelection)
     // Told again (a second state change): still listed once.
     web->SetState(late, StateCapturedFile);
     EXPECT_EQ(Listed().size(), 2u);
+    // The capture asks for a kept picture to be shown at once.
+    WriteBytes(capture + "b.gif", GifBytes(4, 4, {2}));
+    tab.ListDocument("b.gif", true);
+    EXPECT_EQ(Listed().size(), 2u);
+    EXPECT_EQ(tab.DocumentList()->currentRow(), 1);
+    EXPECT_EQ(tab.Picture()->PictureSize(), QSize(4, 4));
+    tab.ListDocument("c.jpg", false);
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"a.gif", "b.gif", "c.jpg"}));
+    EXPECT_EQ(tab.DocumentList()->currentRow(), 1);
 
     // Clean forgets every link: the list is read again, empty.
     web->Clean();
