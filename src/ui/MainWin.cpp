@@ -98,8 +98,9 @@ private:
 // is the window's business (RunCapture).
 class TWindowCaptureView : public TCaptureView {
 public:
-    TWindowCaptureView(TCaptureView& tab, TMainWinPrompts& prompts)
+    TWindowCaptureView(TCaptureView& tab, TMultimediaTab& documents, TMainWinPrompts& prompts)
         : m_tab(tab)
+        , m_documents(documents)
         , m_prompts(prompts)
     {
     }
@@ -115,10 +116,11 @@ public:
     void ShowReceived(std::int64_t kilobytes) override { m_tab.ShowReceived(kilobytes); }
     void ShowTotals(std::int64_t totalSize, std::int64_t freeDisk) override { m_tab.ShowTotals(totalSize, freeDisk); }
     void ShowClock(const std::string& duration) override { m_tab.ShowClock(duration); }
-    void ListDocument(const std::string& fileName, bool show) override { m_tab.ListDocument(fileName, show); }
+    void ListDocument(const std::string& fileName, bool show) override { m_documents.ListDocument(fileName, show); }
 
 private:
     TCaptureView& m_tab;
+    TMultimediaTab& m_documents;
     TMainWinPrompts& m_prompts;
 };
 
@@ -196,6 +198,7 @@ TMainWin::TMainWin(const std::string& requestedWorkPath, QWidget* parent)
         const QIcon icon(velbrin::PaintBrowserIcon(exeName));
         m_webTab->BrowserIcon()->setIcon(icon);
         m_urlTab->LaunchIcon()->setIcon(icon);
+        m_multimediaTab->LoadIcon()->setIcon(icon);
     };
     m_settings->PaintBrowserIcon(m_settings->ExeName);
     if (!start.TlsError.empty()) {
@@ -203,7 +206,7 @@ TMainWin::TMainWin(const std::string& requestedWorkPath, QWidget* parent)
         QTimer::singleShot(0, this, [this, text] { Tell("Velbrin", text); });
     }
     SetErrorBoxView(std::make_unique<TPromptBoxView>(m_prompts));
-    m_captureView = std::make_unique<TWindowCaptureView>(*m_captureTab, m_prompts);
+    m_captureView = std::make_unique<TWindowCaptureView>(*m_captureTab, *m_multimediaTab, m_prompts);
 
     std::string mimeError;
     if (LoadMimeDef(m_globalMime, WorkPath(), &mimeError) == MimeDefStatus::DefaultsUsed) {
@@ -511,7 +514,12 @@ void TMainWin::ShowWeb(std::unique_ptr<TWEB> web, bool capture)
     m_urlTab->Follow(nullptr);
     m_web = std::move(web);
     m_urlTab->Follow(m_web.get());
-    m_web->LinksChanged = [this](const TWebFile* record) { m_urlTab->LinkChanged(record); };
+    // The URL list and the Multimedia tab follow the records as they change.
+    m_web->LinksChanged = [this](const TWebFile* record) {
+        m_urlTab->LinkChanged(record);
+        if (m_web)
+            m_multimediaTab->LinkChanged(*m_web, record);
+    };
     WebToControls();
     UpdateCaption();
     if (!m_web->FileName.empty()) {
@@ -527,6 +535,7 @@ void TMainWin::ShowWeb(std::unique_ptr<TWEB> web, bool capture)
 
 void TMainWin::ShowStartScreen()
 {
+    m_multimediaTab->Clear();
     m_stack->setCurrentWidget(m_startScreen);
     UpdateCommands();
     UpdateCaption();

@@ -135,6 +135,7 @@ public:
     TCaptureTab* CaptureTab() const { return m_captureTab; }
     TFileTab* FileTab() const { return m_fileTab; }
     TUrlTab* UrlTab() const { return m_urlTab; }
+    TMultimediaTab* MultimediaTab() const { return m_multimediaTab; }
     QPushButton* StartButton() const { return m_startButton; }
     QPushButton* StopButton() const { return m_stopButton; }
     QPushButton* QuitButton() const { return m_quitButton; }

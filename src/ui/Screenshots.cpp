@@ -3,14 +3,17 @@
 #include "capture/Web.h"
 #include "config/Param.h"
 #include "maps/Zone.h"
+#include "media/PictureView.h"
 #include "ui/MainWin.h"
 #include "ui/MapEditDlg.h"
+#include "ui/MultimediaTab.h"
 #include "ui/NewForm.h"
 #include "ui/ParamForm.h"
 #include "ui/WorkPathDlg.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
 #include <QPixmap>
 #include <QTabWidget>
 
@@ -49,6 +52,23 @@ bool SaveMapEditor(TWEB& web, QWidget& window, const QString& fileName)
     return ok;
 }
 
+// Selects the largest picture the Multimedia tab lists, so that its picture
+// shows one.
+void ShowLargestPicture(TMultimediaTab& tab)
+{
+    int best = -1;
+    long long bestArea = 0;
+    for (int row = 0; row < tab.DocumentList()->count(); ++row) {
+        tab.ShowDocument(row);
+        const QSize size = tab.Picture()->PictureSize();
+        if (tab.Picture()->State() == TPictureState::Shown && 1LL * size.width() * size.height() > bestArea) {
+            best = row;
+            bestArea = 1LL * size.width() * size.height();
+        }
+    }
+    tab.ShowDocument(best);
+}
+
 } // namespace
 
 bool TakeScreenshots(TMainWin& window, const std::string& directory)
@@ -63,6 +83,8 @@ bool TakeScreenshots(TMainWin& window, const std::string& directory)
         const int previous = window.Tabs()->currentIndex();
         for (int i = 0; i < window.Tabs()->count() && i < 6; ++i) {
             window.Tabs()->setCurrentIndex(i);
+            if (window.Tabs()->widget(i) == window.MultimediaTab())
+                ShowLargestPicture(*window.MultimediaTab());
             ok = Save(window, target.filePath(QStringLiteral("tab-%1-%2.png").arg(i + 1).arg(names[i]))) && ok;
         }
         window.Tabs()->setCurrentIndex(previous);

@@ -2,10 +2,10 @@
 # screenshots.sh BUILD_DIR OUT_DIR
 #
 # Pictures of the desktop program as a user sees it, in OUT_DIR: the start
-# screen, each of the six tabs with a Web captured from the fixture site, the
-# image map editor over the site's server-side map picture, the New Web
-# dialog, the four pages of the setup dialog and the first-run
-# dialog. The program runs on a virtual X display (xvfb-run) in a
+# screen, each of the six tabs with a Web captured from the fixture site (the
+# Multimedia tab showing one of its pictures), the image map editor over the
+# site's server-side map picture, the New Web dialog, the four pages of the
+# setup dialog and the first-run dialog. The program runs on a virtual X display (xvfb-run) in a
 # home of its own, and takes the pictures itself (VELBRIN_SCREENSHOTS); the
 # Web is captured with velbrin-cli from tests/fixtures/site served by nginx on
 # the loopback (tests/support/with-site.sh).
