@@ -220,6 +220,8 @@ void TRequest::Connect()
     m_busy = 1;
     m_phase = 0;
     SaveBody = true;
+    BodyInMemory = false;
+    std::string().swap(m_body);
     m_bodyReceived = 0;
 
     const bool tls = GetProtocol(m_url) == ProtocolHttps;
@@ -433,6 +435,10 @@ bool TRequest::WriteBody(std::string_view bytes)
         Fail(TRequestError::Stream, true);
         return false;
     }
+    if (BodyInMemory) {
+        m_body.append(bytes);
+        return true;
+    }
     try {
         m_bodyFile->WriteBuffer(bytes.data(), bytes.size());
     } catch (const EVelbrinError& error) {
@@ -452,7 +458,7 @@ bool TRequest::FinishBodyFile()
         return true;
     }
     try {
-        m_header.ContentLength = ClampToInt32(m_bodyFile->Size());
+        m_header.ContentLength = ClampToInt32(BodyInMemory ? static_cast<std::int64_t>(m_body.size()) : m_bodyFile->Size());
         m_bodyFile->Close();
     } catch (const EVelbrinError& error) {
         FailWrite(error);
@@ -468,6 +474,7 @@ void TRequest::DiscardBodyFile()
         return;
     std::string fileName = m_bodyFile->FileName();
     m_bodyFile.reset();
+    std::string().swap(m_body);
     DeleteFile(fileName);
 }
 
