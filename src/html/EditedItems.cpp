@@ -30,25 +30,23 @@ bool ReadsWhole(const THtmlParser& parser, std::string_view page)
     return page.find('<', end) == std::string_view::npos;
 }
 
-void PutNumber(std::string& out, std::uint64_t value)
+char* PutNumber(char* out, std::uint64_t value)
 {
     while (value >= 0x80) {
-        out += static_cast<char>((value & 0x7F) | 0x80);
+        *out++ = static_cast<char>((value & 0x7F) | 0x80);
         value >>= 7;
     }
-    out += static_cast<char>(value);
+    *out++ = static_cast<char>(value);
+    return out;
 }
 
-bool GetNumber(std::string_view code, std::size_t& at, std::uint64_t& value)
+// Whether text and original hold as many "<" (nearly always: one, at the
+// start of each).
+bool SameOpenings(std::string_view original, std::string_view text)
 {
-    value = 0;
-    for (int shift = 0; shift < 64 && at < code.size(); shift += 7) {
-        const auto byte = static_cast<unsigned char>(code[at++]);
-        value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
-        if ((byte & 0x80) == 0)
-            return true;
-    }
-    return false;
+    if (original.find('<', 1) == std::string_view::npos && text.find('<', 1) == std::string_view::npos)
+        return original.starts_with('<') == text.starts_with('<');
+    return CountOpenings(original) == CountOpenings(text);
 }
 
 } // namespace
@@ -86,7 +84,7 @@ void TEditedItems::Written(int i, std::int64_t at, std::string_view original, st
         return;
     // The edit may have made a tag of another length end elsewhere, or put
     // a "<" into a value that a closing tag of raw text could be read from.
-    if (!IsWholeTag(text) || CountOpenings(text) != CountOpenings(original)) {
+    if (!SameOpenings(original, text) || !IsWholeTag(text)) {
         m_valid = false;
         return;
     }
@@ -98,7 +96,7 @@ void TEditedItems::Written(int i, std::int64_t at, std::string_view original, st
 
 void TEditedItems::TextReplaced(std::string_view original, std::string_view text)
 {
-    if (CountOpenings(text) != CountOpenings(original))
+    if (!SameOpenings(original, text))
         m_valid = false;
 }
 
@@ -154,48 +152,62 @@ std::vector<TTag> TEditedItems::Finish(std::int64_t size)
 
 std::string EncodeItems(const std::vector<TTag>& items)
 {
-    std::string code;
-    code.reserve(items.size() * 3 + 8);
-    PutNumber(code, items.size());
+    // At most 10 bytes for the count, and 2 + 10 + 5 for an item.
+    std::string code(10 + items.size() * 17, '\0');
+    char* out = PutNumber(code.data(), items.size());
     std::int64_t end = 0;
     for (const TTag& tag : items) {
-        PutNumber(code, static_cast<std::uint64_t>(tag.Kind) << 4 | (tag.Flags & 0x0F));
+        out = PutNumber(out, static_cast<std::uint64_t>(tag.Kind) << 4 | (tag.Flags & 0x0F));
         // Items begin at or near the end of the one before (a tag ended by
         // the "<" of the next shares that byte): small, zigzag coded.
         const std::int64_t gap = tag.Position - end;
-        PutNumber(code, gap >= 0 ? static_cast<std::uint64_t>(gap) << 1 : (static_cast<std::uint64_t>(-gap) << 1) - 1);
-        PutNumber(code, static_cast<std::uint64_t>(tag.Length));
+        out = PutNumber(out, gap >= 0 ? static_cast<std::uint64_t>(gap) << 1 : (static_cast<std::uint64_t>(-gap) << 1) - 1);
+        out = PutNumber(out, static_cast<std::uint64_t>(tag.Length));
         end = static_cast<std::int64_t>(tag.Position) + tag.Length;
     }
+    code.resize(static_cast<std::size_t>(out - code.data()));
+    code.shrink_to_fit();
     return code;
 }
 
 std::vector<TTag> DecodeItems(std::string_view code)
 {
-    std::size_t at = 0;
-    std::uint64_t count = 0;
-    if (!GetNumber(code, at, count) || count > code.size())
+    const auto* p = reinterpret_cast<const unsigned char*>(code.data());
+    const auto* const stop = p + code.size();
+    bool broken = false;
+    auto next = [&]() -> std::uint64_t {
+        if (p < stop && *p < 0x80)
+            return *p++;
+        std::uint64_t value = 0;
+        for (int shift = 0; shift < 64 && p < stop; shift += 7) {
+            const unsigned char byte = *p++;
+            value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+            if ((byte & 0x80) == 0)
+                return value;
+        }
+        broken = true;
+        return 0;
+    };
+    const std::uint64_t count = next();
+    if (broken || count > code.size())
         return {};
-    std::vector<TTag> items;
-    items.reserve(static_cast<std::size_t>(count));
+    std::vector<TTag> items(static_cast<std::size_t>(count));
     std::int64_t end = 0;
-    for (std::uint64_t k = 0; k < count; ++k) {
-        std::uint64_t kindFlags = 0;
-        std::uint64_t gap = 0;
-        std::uint64_t length = 0;
-        if (!GetNumber(code, at, kindFlags) || !GetNumber(code, at, gap) || !GetNumber(code, at, length)
-            || kindFlags >> 4 > 0xFF || length > INT32_MAX || gap > (std::uint64_t{1} << 33))
+    for (TTag& tag : items) {
+        const std::uint64_t kindFlags = next();
+        const std::uint64_t gap = next();
+        const std::uint64_t length = next();
+        if (broken || kindFlags >> 4 > 0xFF || length > INT32_MAX || gap > (std::uint64_t{1} << 33))
             return {};
         const std::int64_t position = end + ((gap & 1) ? -static_cast<std::int64_t>((gap + 1) >> 1)
                                                         : static_cast<std::int64_t>(gap >> 1));
         if (position < 0 || position > INT32_MAX)
             return {};
-        TTag tag{static_cast<std::uint8_t>(kindFlags & 0x0F), static_cast<std::uint8_t>(kindFlags >> 4),
-                 static_cast<std::int32_t>(position), static_cast<std::int32_t>(length)};
-        items.push_back(tag);
+        tag = TTag{static_cast<std::uint8_t>(kindFlags & 0x0F), static_cast<std::uint8_t>(kindFlags >> 4),
+                   static_cast<std::int32_t>(position), static_cast<std::int32_t>(length)};
         end = position + static_cast<std::int64_t>(length);
     }
-    return at == code.size() ? items : std::vector<TTag>{};
+    return p == stop ? items : std::vector<TTag>{};
 }
 
 } // namespace velbrin
