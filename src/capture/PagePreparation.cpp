@@ -238,7 +238,7 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
 }
 
 void TWEB::StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string_view page,
-                         const TLinkFilter& validator)
+                         const TLinkFilter& validator, TFileStream* target)
 {
     if (!IsSafeLocalName(record.GetFileName()))
         throw EInOutError("Unsafe file name \"" + record.GetFileName() + "\"");
@@ -250,7 +250,7 @@ void TWEB::StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string
         TMemoryStreamEx source(page);
         prepared = PrepareHtml(record, pageUrl, source, validator, title, items);
     }
-    StoreWhole(file, prepared);
+    StoreWhole(file, prepared, target);
     KeepItems(record.GetFileName(), file, items);
     if (!title.empty())
         record.SetDescription(title);
@@ -331,24 +331,32 @@ bool TWEB::SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkF
 }
 
 void TWEB::StoreStyleSheet(TWebFile& record, std::string_view sheetUrl, std::string_view css,
-                           const TLinkFilter& validator)
+                           const TLinkFilter& validator, TFileStream* target)
 {
     if (!IsSafeLocalName(record.GetFileName()))
         throw EInOutError("Unsafe file name \"" + record.GetFileName() + "\"");
     std::vector<TLinkParam> found;
-    StoreWhole(Path + record.GetFileName(), PrepareCss(sheetUrl, css, found));
+    StoreWhole(Path + record.GetFileName(), PrepareCss(sheetUrl, css, found), target);
     OfferCssLinks(record, found, validator);
 }
 
 // A file the capture reserved (created, empty) is written once, whole. A
 // failed write leaves no part of the file behind.
-void TWEB::StoreWhole(const std::string& file, std::string_view bytes)
+void TWEB::StoreWhole(const std::string& file, std::string_view bytes, TFileStream* target)
 {
+    std::optional<TFileStream> created;
     try {
-        TFileStream target(file, TFileStream::Mode::Create);
-        target.WriteBuffer(bytes.data(), bytes.size());
-        target.Close();
+        if (!target)
+            target = &created.emplace(file, TFileStream::Mode::Create);
+        target->WriteBuffer(bytes.data(), bytes.size());
+        target->Close();
     } catch (const EVelbrinError&) {
+        if (target) {
+            try {
+                target->Close();
+            } catch (const EVelbrinError&) {
+            }
+        }
         DeleteFile(file);
         throw;
     }

@@ -286,9 +286,9 @@ void TCapture::OnComplete(TRequest& request)
         const std::string body = std::move(request.Body());
         try {
             if (mime->MimeClass == MimeClassHtml)
-                m_web.StoreHtmlPage(*record, request.Url(), body, validator);
+                m_web.StoreHtmlPage(*record, request.Url(), body, validator, request.BodyFile());
             else
-                m_web.StoreStyleSheet(*record, request.Url(), body, validator);
+                m_web.StoreStyleSheet(*record, request.Url(), body, validator, request.BodyFile());
         } catch (const EInOutError& error) {
             // As when the body could not be written while it arrived.
             m_web.LogUrl(request.Url(), std::string(" : ") + error.what());
@@ -312,6 +312,7 @@ void TCapture::OnComplete(TRequest& request)
                    || (options.MaxFileSize > 0 && size > options.MaxFileSize * 1024LL);
     if (discard) {
         DeleteFile(file);
+        m_web.KeptPages.Forget(record->GetFileName());
         record->State = StateFiltered;
         m_web.CountFiltered();
         ++m_sessionFiltered;

@@ -7,6 +7,7 @@
 #include "config/Options.h"
 #include "core/DateTime.h"
 #include "core/Pump.h"
+#include "core/FileStream.h"
 #include "core/MemoryStream.h"
 #include "core/Stream.h"
 #include "maps/MapList.h"
@@ -203,12 +204,14 @@ public:
     // The same for a page or style sheet whose bytes are in hand (a body just
     // received): prepared in memory and written once, whole, to the record's
     // file, which need not hold anything yet. The items of the prepared page
-    // are kept in KeptPages. Raises EInOutError when the file cannot be
-    // written, and leaves none then; the links are entered all the same.
+    // are kept in KeptPages. target: the record's file, open and empty,
+    // which is written and closed; without it the file is created. Raises
+    // EInOutError when the file cannot be written, and leaves none then; the
+    // links are entered all the same.
     void StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string_view page,
-                       const TLinkFilter& validator = {});
+                       const TLinkFilter& validator = {}, TFileStream* target = nullptr);
     void StoreStyleSheet(TWebFile& record, std::string_view sheetUrl, std::string_view css,
-                         const TLinkFilter& validator = {});
+                         const TLinkFilter& validator = {}, TFileStream* target = nullptr);
 
     // The items of the pages prepared in this session, for the resolution
     // pass: it rewrites those pages without tokenizing them again.
@@ -304,7 +307,7 @@ private:
     std::string PrepareCss(std::string_view sheetUrl, std::string_view css, std::vector<TLinkParam>& found);
     void OfferCssLinks(TWebFile& record, const std::vector<TLinkParam>& found, const TLinkFilter& validator);
     void KeepItems(const std::string& fileName, const std::string& file, const std::vector<TTag>& items);
-    static void StoreWhole(const std::string& file, std::string_view bytes);
+    static void StoreWhole(const std::string& file, std::string_view bytes, TFileStream* target);
 
     TParam& m_settings;
     std::string m_programDir;

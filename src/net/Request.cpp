@@ -353,6 +353,7 @@ void TRequest::ChannelCut()
             SetTraceMode(true);
         if (!Fire(OnComplete))
             return;
+        m_bodyFile.reset();
     }
     m_phase = 0;
 }
@@ -458,7 +459,12 @@ bool TRequest::FinishBodyFile()
         return true;
     }
     try {
-        m_header.ContentLength = ClampToInt32(BodyInMemory ? static_cast<std::int64_t>(m_body.size()) : m_bodyFile->Size());
+        if (BodyInMemory) {
+            // Left open, empty, for the owner to store the body through.
+            m_header.ContentLength = ClampToInt32(static_cast<std::int64_t>(m_body.size()));
+            return true;
+        }
+        m_header.ContentLength = ClampToInt32(m_bodyFile->Size());
         m_bodyFile->Close();
     } catch (const EVelbrinError& error) {
         FailWrite(error);

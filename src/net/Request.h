@@ -107,8 +107,9 @@ public:
     std::string BodyFileName;    // where the body goes; set by the OnHeader handler
     bool SaveBody = true;        // set by Get; cleared, the body is received but not written
     // Set by the OnHeader handler: the body is kept in memory (Body) for the
-    // owner to store, and the file BodyFileName is only created, empty, so
-    // that its name is taken. Cleared by Get.
+    // owner to store, and the file BodyFileName is only created, so that its
+    // name is taken. In OnComplete that file is still open, empty (BodyFile),
+    // for the owner to write and close. Cleared by Get.
     bool BodyInMemory = false;
     TWebFile* Link = nullptr;    // the owner's record of the link; not used here
     std::int32_t Timeout = kDefaultTimeout; // seconds, for each connection
@@ -127,7 +128,8 @@ public:
     const TMemoryStreamEx& HeaderBuffer() const { return m_headerBuffer; }
     std::int32_t HeaderLength() const { return m_headerLength; }
     const THTTPHEADER& Header() const { return m_header; }
-    // The body file while it is written; null otherwise.
+    // The body file while it is written (and in OnComplete, with
+    // BodyInMemory); null otherwise.
     TFileStream* BodyFile() const { return m_bodyFile.get(); }
     // The body received while BodyInMemory is set; the owner may take it
     // in OnComplete.
