@@ -164,7 +164,7 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
                                 }
                             }
                             const std::int64_t before = GetFileSize(path);
-                            TRewriteResult result = rewriter.RewriteFile(file.GetFileName(), url);
+                            TRewriteResult result = rewriter.RewriteFile(file.GetFileName(), url, &web.KeptPages);
                             if (!result.Done())
                                 LogProblem(web, file.GetFileName() + " : " + result.Message);
                             // The Web's size is that of its pages as rewritten,

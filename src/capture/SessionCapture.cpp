@@ -83,6 +83,8 @@ TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump 
     m_startTick = std::chrono::steady_clock::now();
     LetEventsThrough(m_pump);
     m_web.UpdateTodo();
+    // What an earlier session kept of its pages is not this session's.
+    m_web.KeptPages.Clear();
     m_web.CaptureDate = Now();
     m_web.Log("D\xE9" "but de capture le " + FormatLongDate(m_web.CaptureDate));
     // A Web already at the limits of its options fetches nothing more.
@@ -264,6 +266,9 @@ bool TCapture::AcceptBody(TRequest& request, TWebFile& record)
         return false;
     if (m_settings.NoWriteDisk && mime->MimeClass != MimeClassHtml)
         request.SaveBody = false;
+    // Pages and style sheets are prepared before they are stored: their
+    // bodies stay in memory, and each is written once, prepared.
+    request.BodyInMemory = request.SaveBody && (mime->MimeClass == MimeClassHtml || IsStyleSheetType(mime->MimeType));
     request.BodyFileName = MakeLocalFileName(request.Url(), m_web.Path, mime->Extension);
     record.SetFileName(ExtractFileName(request.BodyFileName));
     TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
@@ -287,10 +292,30 @@ void TCapture::OnComplete(TRequest& request)
         return;
     const std::string file = m_web.Path + record->GetFileName();
     bool written = request.SaveBody && FileExists(file);
-    if (mime->MimeClass == MimeClassHtml && written)
-        m_web.SetHtmlLinks(*record, request.Url(), [this](const TLinkParam& link) { return LinkValidator(link); });
-    else if (written && IsStyleSheetType(mime->MimeType))
-        m_web.SetCssLinks(*record, request.Url(), [this](const TLinkParam& link) { return LinkValidator(link); });
+    const TLinkFilter validator = [this](const TLinkParam& link) { return LinkValidator(link); };
+    if (written && request.BodyInMemory) {
+        const std::string body = std::move(request.Body());
+        try {
+            if (mime->MimeClass == MimeClassHtml)
+                m_web.StoreHtmlPage(*record, request.Url(), body, validator, request.BodyFile());
+            else
+                m_web.StoreStyleSheet(*record, request.Url(), body, validator, request.BodyFile());
+        } catch (const EInOutError& error) {
+            // As when the body could not be written while it arrived.
+            m_web.LogUrl(request.Url(), std::string(" : ") + error.what());
+            if (error.IsDiskFull())
+                StopForFullDisk(record);
+            else if (record->Tries < static_cast<std::uint32_t>(std::max(m_settings.TryCount, 0)))
+                m_web.RequeueTodo(*record);
+            else
+                GiveUp(*record);
+            return;
+        }
+    } else if (mime->MimeClass == MimeClassHtml && written) {
+        m_web.SetHtmlLinks(*record, request.Url(), validator);
+    } else if (written && IsStyleSheetType(mime->MimeType)) {
+        m_web.SetCssLinks(*record, request.Url(), validator);
+    }
 
     std::int64_t size = written ? GetFileSize(file) : request.Header().ContentLength;
     const TOPTIONS& options = m_web.Options;
@@ -298,6 +323,7 @@ void TCapture::OnComplete(TRequest& request)
                    || (options.MaxFileSize > 0 && size > options.MaxFileSize * 1024LL);
     if (discard) {
         DeleteFile(file);
+        m_web.KeptPages.Forget(record->GetFileName());
         m_web.SetState(*record, StateFiltered);
         m_web.CountFiltered();
         ++m_sessionFiltered;
@@ -362,7 +388,7 @@ void TCapture::OnProgress(TRequest& request)
     TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
     const std::int32_t length = request.Header().ContentLength;
     TFileStream* body = request.BodyFile();
-    std::int64_t size = body ? body->Size() : 0;
+    std::int64_t size = !body ? 0 : request.BodyInMemory ? static_cast<std::int64_t>(request.Body().size()) : body->Size();
     row.Percent = length > 0 && body && size < length ? static_cast<int>(size * 100 / length) : 0;
     ShowRow(request.Index());
 }

@@ -7,8 +7,11 @@
 #include "config/Options.h"
 #include "core/DateTime.h"
 #include "core/Pump.h"
+#include "core/FileStream.h"
+#include "core/MemoryStream.h"
 #include "core/Stream.h"
 #include "maps/MapList.h"
+#include "rewrite/KeptPages.h"
 #include "store/MimeList.h"
 #include "store/WebDescription.h"
 #include "store/WebTree.h"
@@ -206,6 +209,21 @@ public:
     // @import references are made absolute (against sheetUrl) and offered,
     // pictures and fonts as inline objects, imported sheets as sheets.
     bool SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkFilter& validator = {});
+    // The same for a page or style sheet whose bytes are in hand (a body just
+    // received): prepared in memory and written once, whole, to the record's
+    // file, which need not hold anything yet. The items of the prepared page
+    // are kept in KeptPages. target: the record's file, open and empty,
+    // which is written and closed; without it the file is created. Raises
+    // EInOutError when the file cannot be written, and leaves none then; the
+    // links are entered all the same.
+    void StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string_view page,
+                       const TLinkFilter& validator = {}, TFileStream* target = nullptr);
+    void StoreStyleSheet(TWebFile& record, std::string_view sheetUrl, std::string_view css,
+                         const TLinkFilter& validator = {}, TFileStream* target = nullptr);
+
+    // The items of the pages prepared in this session, for the resolution
+    // pass: it rewrites those pages without tokenizing them again.
+    TKeptPages KeptPages;
 
     // --- The Web as a whole -----------------------------------------------
 
@@ -290,6 +308,15 @@ private:
     bool IsProjectFile(const std::string& fileName) const;
     bool ReadProject(TStream& stream, const TPump& pump);
     void NoteLogFailure(const std::exception& failure);
+    // The prepared form of a page: its bytes, its title in title, and the
+    // items of the prepared bytes in items (empty when they could not be
+    // followed and the bytes have to be tokenized again).
+    std::string PrepareHtml(TWebFile& record, std::string_view pageUrl, TMemoryStreamEx& source,
+                            const TLinkFilter& validator, std::string& title, std::vector<TTag>& items);
+    std::string PrepareCss(std::string_view sheetUrl, std::string_view css, std::vector<TLinkParam>& found);
+    void OfferCssLinks(TWebFile& record, const std::vector<TLinkParam>& found, const TLinkFilter& validator);
+    void KeepItems(const std::string& fileName, const std::string& file, const std::vector<TTag>& items);
+    static void StoreWhole(const std::string& file, std::string_view bytes, TFileStream* target);
 
     TParam& m_settings;
     std::string m_programDir;

@@ -214,6 +214,8 @@ void TRequest::Connect()
     m_busy = 1;
     m_phase = 0;
     SaveBody = true;
+    BodyInMemory = false;
+    std::string().swap(m_body);
     m_bodyReceived = 0;
 
     const bool tls = GetProtocol(m_url) == ProtocolHttps;
@@ -345,6 +347,7 @@ void TRequest::ChannelCut()
             SetTraceMode(true);
         if (!Fire(OnComplete))
             return;
+        m_bodyFile.reset();
     }
     m_phase = 0;
 }
@@ -426,6 +429,10 @@ bool TRequest::WriteBody(std::string_view bytes)
         Fail(TRequestError::Stream, true);
         return false;
     }
+    if (BodyInMemory) {
+        m_body.append(bytes);
+        return true;
+    }
     try {
         m_bodyFile->WriteBuffer(bytes.data(), bytes.size());
     } catch (const EVelbrinError& error) {
@@ -445,6 +452,11 @@ bool TRequest::FinishBodyFile()
         return true;
     }
     try {
+        if (BodyInMemory) {
+            // Left open, empty, for the owner to store the body through.
+            m_header.ContentLength = ClampToInt32(static_cast<std::int64_t>(m_body.size()));
+            return true;
+        }
         m_header.ContentLength = ClampToInt32(m_bodyFile->Size());
         m_bodyFile->Close();
     } catch (const EVelbrinError& error) {
@@ -461,6 +473,7 @@ void TRequest::DiscardBodyFile()
         return;
     std::string fileName = m_bodyFile->FileName();
     m_bodyFile.reset();
+    std::string().swap(m_body);
     DeleteFile(fileName);
 }
 

@@ -106,6 +106,11 @@ public:
     // Written by the owner.
     std::string BodyFileName;    // where the body goes; set by the OnHeader handler
     bool SaveBody = true;        // set by Get; cleared, the body is received but not written
+    // Set by the OnHeader handler: the body is kept in memory (Body) for the
+    // owner to store, and the file BodyFileName is only created, so that its
+    // name is taken. In OnComplete that file is still open, empty (BodyFile),
+    // for the owner to write and close. Cleared by Get.
+    bool BodyInMemory = false;
     TWebFile* Link = nullptr;    // the owner's record of the link; not used here
     std::int32_t Timeout = kDefaultTimeout; // seconds, for each connection
 
@@ -123,8 +128,12 @@ public:
     const TMemoryStreamEx& HeaderBuffer() const { return m_headerBuffer; }
     std::int32_t HeaderLength() const { return m_headerLength; }
     const THTTPHEADER& Header() const { return m_header; }
-    // The body file while it is written; null otherwise.
+    // The body file while it is written (and in OnComplete, with
+    // BodyInMemory); null otherwise.
     TFileStream* BodyFile() const { return m_bodyFile.get(); }
+    // The body received while BodyInMemory is set; the owner may take it
+    // in OnComplete.
+    std::string& Body() { return m_body; }
     // Why the last failure happened; None after Get.
     TRequestError ErrorKind() const { return m_errorKind; }
     // The words of the last failure of kinds Tls and TlsThroughProxy; empty
@@ -182,6 +191,7 @@ private:
     std::int32_t m_headerLength = 0;
     THTTPHEADER m_header;
     std::unique_ptr<TFileStream> m_bodyFile;
+    std::string m_body;
     std::int64_t m_bodyReceived = 0;
     TRequestError m_errorKind = TRequestError::None;
     std::string m_errorText;
