@@ -562,16 +562,24 @@ bool TRequest::ScanHeader()
         if (alive.expired() || m_generation != generation)
             return false;
     }
-    std::string rest(m_headerBuffer.View().substr(end));
-    m_headerBuffer.Reset();
     if (!goOn || BodyFileName.empty()) {
+        std::string rest(m_headerBuffer.View().substr(end));
+        m_headerBuffer.Reset();
         if (Trace(": Filtered") && !KeepAfterRefusal(rest))
             AbortTransfer();
         return false;
     }
     if (SaveBody && !CreateBodyFile())
         return false;
-    return TakeBody(rest);
+    // The body's first bytes are taken where they are. An event handler
+    // that starts the next request empties the buffer itself; nothing reads
+    // these bytes after an event.
+    std::weak_ptr<char> alive = m_alive;
+    const std::uint32_t generation = m_generation;
+    const bool more = TakeBody(m_headerBuffer.View().substr(end));
+    if (!alive.expired() && m_generation == generation)
+        m_headerBuffer.Reset();
+    return more;
 }
 
 // A refused answer whose whole body came with its header leaves the
