@@ -118,15 +118,11 @@ bool TCapture::Dispatch()
     bool assigned = true;
     while (!m_web.TodoList().empty() && assigned && !m_stopping) {
         assigned = false;
-        for (auto& request : m_requests) {
-            if (request->Busy() != 0)
-                continue;
-            TWebFile* link = m_web.TakeTodo();
-            if (!link)
-                break;
-            Hand(*request, *link);
-            assigned = true;
-            break;
+        if (TRequest* idle = IdleRequest(nullptr)) {
+            if (TWebFile* link = m_web.TakeTodo()) {
+                Hand(*IdleRequest(link, idle), *link);
+                assigned = true;
+            }
         }
         LetEventsThrough(m_pump);
     }
@@ -138,6 +134,42 @@ bool TCapture::Dispatch()
     }
     EndSession();
     return false;
+}
+
+// An idle request; for a link, preferably one that keeps a connection open
+// to its server, then one without a connection, so that the connections of
+// other servers stay open for their links. fallback: any idle request.
+TRequest* TCapture::IdleRequest(const TWebFile* link, TRequest* fallback)
+{
+    if (!link) {
+        for (auto& request : m_requests) {
+            if (request->Busy() == 0)
+                return request.get();
+        }
+        return nullptr;
+    }
+    const std::string url = m_web.Tree.GetFileUrl(*link);
+    const bool proxy = m_settings.UseProxy && !m_settings.ProxyAdress.empty();
+    TRequest* unconnected = nullptr;
+    for (auto& request : m_requests) {
+        if (request->Busy() != 0)
+            continue;
+        if (request->KeepsConnectionFor(url, proxy ? m_settings.ProxyAdress : "", proxy ? m_settings.ProxyPort : 80))
+            return request.get();
+        if (!unconnected && !request->HoldsConnection())
+            unconnected = request.get();
+    }
+    return unconnected ? unconnected : fallback;
+}
+
+// A request that has just finished takes the next link at once, without
+// waiting for the next pass of Dispatch.
+void TCapture::HandNext(TRequest& request)
+{
+    if (m_stopping || request.Busy() != 0)
+        return;
+    if (TWebFile* link = m_web.TakeTodo())
+        Hand(request, *link);
 }
 
 void TCapture::Hand(TRequest& request, TWebFile& link)
@@ -347,6 +379,7 @@ void TCapture::OnComplete(TRequest& request)
     }
     CheckLimits();
     ShowCounts();
+    HandNext(request);
 }
 
 void TCapture::OnError(TRequest& request, bool retry)

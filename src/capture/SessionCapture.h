@@ -78,7 +78,9 @@ private:
     void OnStateChange(TRequest& request);
     void OnBytes(std::int32_t count);
 
+    TRequest* IdleRequest(const TWebFile* link, TRequest* fallback = nullptr);
     void Hand(TRequest& request, TWebFile& link);
+    void HandNext(TRequest& request);
     bool FollowRedirect(TRequest& request, TWebFile& record);
     bool AcceptBody(TRequest& request, TWebFile& record);
     void GiveUp(TWebFile& record);
