@@ -19,12 +19,10 @@ namespace velbrin {
 
 namespace {
 
+// The Web's progress is kept after this many kept files, so that a session
+// killed at any moment costs the next one at most these files again. Each
+// save appends only what changed to the project's journal (TWEB::SaveProgress).
 constexpr int kSaveEvery = 50;
-// The project file holds the whole link table: saving it after every 50
-// files of a large site would rewrite it hundreds of times. Periodic saves
-// come at most this often; what a crash can lose stays a few seconds of
-// capture, which the next session fetches again.
-constexpr auto kMinSaveInterval = std::chrono::seconds(5);
 
 std::string FormatClock(std::int64_t elapsedMs)
 {
@@ -84,6 +82,13 @@ TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump 
     m_web.UpdateTodo();
     m_web.CaptureDate = Now();
     m_web.Log("D\xE9" "but de capture le " + FormatLongDate(m_web.CaptureDate));
+    // The journal of the session starts now: after a crash, the files the
+    // session wrote are told apart from older ones by its start.
+    try {
+        m_web.SaveProgress(true);
+    } catch (const EVelbrinError& e) {
+        m_web.Log(std::string("Sauvegarde impossible : ") + HtmlEscape(e.what()));
+    }
     ShowCounts();
     ShowTotals();
 }
@@ -225,7 +230,7 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
         m_web.AddAlias(request.Url(), *entered);
     m_web.CountCaptured();
     ++m_sessionCaptured;
-    ++m_sinceSave;
+    NoteKept();
     ShowCounts();
     return false;
 }
@@ -295,18 +300,11 @@ void TCapture::OnComplete(TRequest& request)
         ShowTotals();
         m_web.CountCaptured();
         ++m_sessionCaptured;
-        ++m_sinceSave;
         record->State = mime->MimeClass == MimeClassHtml ? StateCapturedPage : StateCapturedFile;
         if ((options.ListGifFlag && SameText(record->GetMimeType(), "image/gif"))
             || (options.ListJpegFlag && SameText(record->GetMimeType(), "image/jpeg")))
             m_view.ListDocument(record->GetFileName(), m_web.DisplayOnlineImage);
-        const auto now = std::chrono::steady_clock::now();
-        if (m_sinceSave >= kSaveEvery && (!m_saved || now - m_lastSave >= kMinSaveInterval)) {
-            m_sinceSave = 0;
-            m_saved = true;
-            m_lastSave = now;
-            SaveWeb();
-        }
+        NoteKept();
     }
     CheckLimits();
     ShowCounts();
@@ -381,12 +379,20 @@ void TCapture::Tick()
         StopCapture();
 }
 
+void TCapture::NoteKept()
+{
+    if (++m_sinceSave < kSaveEvery)
+        return;
+    m_sinceSave = 0;
+    SaveWeb();
+}
+
 void TCapture::SaveWeb()
 {
     if (m_web.FileName.empty())
         return;
     try {
-        m_web.SaveToFile(m_web.FileName);
+        m_web.SaveProgress();
     } catch (const EInOutError& e) {
         m_web.Log(std::string("Sauvegarde impossible : ") + HtmlEscape(e.what()));
         if (e.IsDiskFull())

@@ -79,6 +79,8 @@ private:
     bool AcceptBody(TRequest& request, TWebFile& record);
     void GiveUp(TWebFile& record);
     void StopForFullDisk(TWebFile* record);
+    // One more file kept: the Web's progress is saved every kSaveEvery.
+    void NoteKept();
     void SaveWeb();
     void CheckLimits();
     void ShowRow(int socket);
@@ -108,8 +110,6 @@ private:
     std::int32_t m_sessionNotFound = 0;
     std::int32_t m_sessionErrors = 0;
     std::int32_t m_sinceSave = 0;
-    bool m_saved = false; // a periodic save happened in this session
-    std::chrono::steady_clock::time_point m_lastSave{};
 };
 
 } // namespace velbrin
