@@ -20,12 +20,10 @@ namespace velbrin {
 
 namespace {
 
+// The Web's progress is kept after this many kept files, so that a session
+// killed at any moment costs the next one at most these files again. Each
+// save appends only what changed to the project's journal (TWEB::SaveProgress).
 constexpr int kSaveEvery = 50;
-// The project file holds the whole link table: saving it after every 50
-// files of a large site would rewrite it hundreds of times. Periodic saves
-// come at most this often; what a crash can lose stays a few seconds of
-// capture, which the next session fetches again.
-constexpr auto kMinSaveInterval = std::chrono::seconds(5);
 
 std::string FormatClock(std::int64_t elapsedMs)
 {
@@ -87,6 +85,13 @@ TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump 
     m_web.KeptPages.Clear();
     m_web.CaptureDate = Now();
     m_web.Log("D\xE9" "but de capture le " + FormatLongDate(m_web.CaptureDate));
+    // The journal of the session starts now: after a crash, the files the
+    // session wrote are told apart from older ones by its start.
+    try {
+        m_web.SaveProgress(true);
+    } catch (const EVelbrinError& e) {
+        m_web.Log(std::string("Sauvegarde impossible : ") + HtmlEscape(e.what()));
+    }
     // A Web already at the limits of its options fetches nothing more.
     CheckLimits();
     ShowCounts();
@@ -269,7 +274,7 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
         m_web.AddAlias(request.Url(), *entered);
     m_web.CountCaptured();
     ++m_sessionCaptured;
-    ++m_sinceSave;
+    NoteKept();
     CheckLimits();
     ShowCounts();
     return false;
@@ -364,18 +369,11 @@ void TCapture::OnComplete(TRequest& request)
         ShowTotals();
         m_web.CountCaptured();
         ++m_sessionCaptured;
-        ++m_sinceSave;
         m_web.SetState(*record, mime->MimeClass == MimeClassHtml ? StateCapturedPage : StateCapturedFile);
         if ((options.ListGifFlag && SameText(record->GetMimeType(), "image/gif"))
             || (options.ListJpegFlag && SameText(record->GetMimeType(), "image/jpeg")))
             m_view.ListDocument(record->GetFileName(), m_web.DisplayOnlineImage);
-        const auto now = std::chrono::steady_clock::now();
-        if (m_sinceSave >= kSaveEvery && (!m_saved || now - m_lastSave >= kMinSaveInterval)) {
-            m_sinceSave = 0;
-            m_saved = true;
-            m_lastSave = now;
-            SaveWeb();
-        }
+        NoteKept();
     }
     CheckLimits();
     ShowCounts();
@@ -451,12 +449,20 @@ void TCapture::Tick()
         StopCapture();
 }
 
+void TCapture::NoteKept()
+{
+    if (++m_sinceSave < kSaveEvery)
+        return;
+    m_sinceSave = 0;
+    SaveWeb();
+}
+
 void TCapture::SaveWeb()
 {
     if (m_web.FileName.empty())
         return;
     try {
-        m_web.SaveToFile(m_web.FileName);
+        m_web.SaveProgress();
     } catch (const EInOutError& e) {
         m_web.Log(std::string("Sauvegarde impossible : ") + HtmlEscape(e.what()));
         if (e.IsDiskFull())

@@ -14,6 +14,7 @@
 #include "rewrite/KeptPages.h"
 #include "store/MimeList.h"
 #include "store/WebDescription.h"
+#include "store/WebJournal.h"
 #include "store/WebTree.h"
 
 #include <cstdint>
@@ -268,6 +269,16 @@ public:
     // FileName. Raises EInOutError or EStreamError when it cannot be written;
     // the previous file is then left as it was.
     void SaveToFile(const std::string& fileName, const TPump& pump = {});
+    // Keeps what changed since the last save, cheaply, for a capture in
+    // progress: appended to the journal beside FileName (in one write, not
+    // flushed to the disk) when FileName holds what this Web last wrote or
+    // read, or else written as a whole project file (SaveToFile). Nothing is
+    // written when nothing changed; nothing without a FileName. Loading the
+    // project file folds the journal in, and SaveToFile replaces it.
+    // Raises like SaveToFile; what was kept before stays valid.
+    // With onlyJournal, nothing is written when the journal cannot be
+    // appended.
+    void SaveProgress(bool onlyJournal = false);
     // The project file's bytes.
     void WriteProject(TStream& stream, const TPump& pump = {}) const;
 
@@ -307,6 +318,18 @@ private:
     void CopyReportPages();
     bool IsProjectFile(const std::string& fileName) const;
     bool ReadProject(TStream& stream, const TPump& pump);
+    // Everything of the project file before its tree; ReadProjectHead gives
+    // the version read, or -1 for a format it does not know.
+    void WriteProjectHead(TStream& stream) const;
+    int ReadProjectHead(TStream& stream);
+    std::string ProjectHead() const;
+    // Applies the journal of the project file just read; true when it held
+    // anything.
+    bool ApplyJournal(std::string_view projectBytes, const TPump& pump);
+    // After a capture that was killed: deletes the files in Path that the
+    // session wrote since `since` (seconds since 1970) and that no captured
+    // link names, so that fetching them again gives them their names again.
+    void DropUnkeptFiles(std::int64_t since);
     void NoteLogFailure(const std::exception& failure);
     // The prepared form of a page: its bytes, its title in title, and the
     // items of the prepared bytes in items (empty when they could not be
@@ -326,6 +349,10 @@ private:
     std::vector<std::unique_ptr<TWebFile>> m_retired;
     std::string m_logError;
     bool m_diskFull = false;
+    // What changed since the project file was written goes here.
+    TWebJournal m_journal;
+    // ProjectHead() as the project file and its journal keep it.
+    std::string m_savedHead;
 };
 
 } // namespace velbrin
