@@ -1,7 +1,7 @@
 #!/bin/bash
 # capture_compare.sh [--rounds N] [--build DIR] [--pages N] [--pictures N]
 #                    [--python-doc DIR] [--sites "python generated"]
-#                    [--tools "velbrin wget2 httrack"] [--keep]
+#                    [--tools "velbrin wget2 httrack"] [--https] [--keep]
 #
 # Captures two sites served by nginx on loopback (tests/support/with-site.sh,
 # inside a private network namespace) with velbrin-cli, wget2 and HTTrack, all
@@ -14,6 +14,11 @@
 # Sites:
 #   python     the HTML documentation of python3.11-doc (/usr/share/doc/python3.11/html)
 #   generated  PAGES pages and PICTURES tiny GIFs written by generate_site.py
+#
+# --https serves the sites over TLS with a certificate of a throw-away
+# authority (tests/support/make-test-ca.sh), which velbrin-cli (CaCertificates)
+# and wget2 (--ca-certificate) are told to trust; HTTrack does not check
+# certificates.
 #
 # velbrin-cli runs with a fresh working path each time, whose velbrin.ini sets
 # MaxSockets=5 and an internal link depth deep enough for the whole site.
@@ -39,6 +44,7 @@ python_doc=/usr/share/doc/python3.11/html
 sites="python generated"
 tools="velbrin wget2 httrack"
 keep=0
+https=0
 inner_site=
 results=
 
@@ -52,6 +58,7 @@ while [ $# -gt 0 ]; do
     --sites) sites=$2; shift 2 ;;
     --tools) tools=$2; shift 2 ;;
     --keep) keep=1; shift ;;
+    --https) https=1; shift ;;
     --inner) inner_site=$2; results=$3; shift 3 ;;
     -h|--help) sed -n '2,/^set -e/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     *) echo "capture_compare: unknown argument $1" >&2; exit 2 ;;
@@ -75,6 +82,7 @@ run_velbrin() {
     cat >"$dir/work/velbrin.ini" <<INI
 [Options]
 MaxSockets=5
+${SITE_CA_FILE:+CaCertificates=$SITE_CA_FILE}
 [Web]
 Path=$dir/webs
 [DEFAULT]
@@ -92,7 +100,7 @@ run_wget2() {
     local dir=$1
     mkdir -p "$dir/out"
     (cd "$dir/out" && /usr/bin/time -f '%e %U %S %M' -o "$dir/time" \
-        wget2 --quiet --mirror --convert-links --page-requisites --no-parent --max-threads=5 \
+        wget2 --quiet ${SITE_CA_FILE:+--ca-certificate=$SITE_CA_FILE} --mirror --convert-links --page-requisites --no-parent --max-threads=5 \
         "$SITE_URL" >"$dir/out.txt" 2>"$dir/err.txt") || true
     echo "$(find "$dir/out" -type f | wc -l) $(du -sk "$dir/out" | cut -f1)"
 }
@@ -111,6 +119,12 @@ inner() {
     if [ "${VELBRIN_IN_NETNS:-}" != 1 ] && [ "${VELBRIN_NO_NETNS:-}" != 1 ]; then
         echo "capture_compare: no private network namespace; set VELBRIN_NO_NETNS=1 to run on the shared loopback" >&2
         exit 1
+    fi
+    if [ "$https" = 1 ]; then
+        SITE_URL=$SITE_HTTPS_URL
+        SITE_PORT=$SITE_HTTPS_PORT
+    else
+        unset SITE_CA_FILE
     fi
     local scratch
     scratch=$(mktemp -d "${TMPDIR:-/tmp}/capture-compare-XXXXXX")
@@ -187,12 +201,13 @@ for site in $sites; do
     esac
     html_pages[$site]=$(find -L "${docroot[$site]}" -type f -name '*.html' | wc -l)
     echo "capture_compare: site $site, ${html_pages[$site]} HTML pages, $(du -sLh "${docroot[$site]}" | cut -f1)" >&2
-    "$with_site" "${docroot[$site]}" "$0" --rounds "$rounds" --build "$build" --tools "$tools" \
-        --inner "$site" "$results" \
-        $([ "$keep" = 1 ] && echo --keep)
+    "$with_site" $([ "$https" = 1 ] && echo --https) "${docroot[$site]}" "$0" --rounds "$rounds" \
+        --build "$build" --tools "$tools" --inner "$site" "$results" \
+        $([ "$keep" = 1 ] && echo --keep) $([ "$https" = 1 ] && echo --https)
 done
 
 echo
+echo "Served over $([ "$https" = 1 ] && echo https || echo http)."
 echo "Median of $rounds rounds; peak memory is the largest of the rounds; cost per page = median CPU / HTML pages of the site."
 printf '%-10s %-8s %8s %8s %8s %8s %9s %8s %10s\n' site tool wall_s cpu_s user_s sys_s peak_MB files stored_MB
 for site in $sites; do

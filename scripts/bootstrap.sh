@@ -7,7 +7,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-packages="g++ cmake make pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages="g++ cmake make pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev zlib1g-dev libbrotli-dev libgtest-dev libgmock-dev libbenchmark-dev
           nginx-light util-linux iproute2 xdg-utils openssl python3 python3.11-doc exim4-doc-html"
 missing=""
 for p in $packages; do

@@ -10,6 +10,7 @@
 #include "html/ReferenceTable.h"
 #include "html/TagReferences.h"
 #include "rewrite/RewriteFooter.h"
+#include "html/EditedItems.h"
 #include "store/LocalName.h"
 
 namespace velbrin {
@@ -20,36 +21,30 @@ void WriteText(TStream& out, std::string_view text) { out.WriteBuffer(text.data(
 
 } // namespace
 
-bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkFilter& validator)
+std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, TMemoryStreamEx& source,
+                              const TLinkFilter& validator, std::string& title, std::vector<TTag>& items)
 {
     TWEB& web = *this;
-    if (!IsSafeLocalName(record.GetFileName()))
-        return false;
-    const std::string file = web.Path + record.GetFileName();
-    if (!FileExists(file))
-        return false;
-
-    TMemoryStreamEx source;
-    try {
-        source.LoadFromFile(file);
-    } catch (const EVelbrinError&) {
-        return false;
-    }
     THtmlParser parser(source);
+    const std::string_view page = source.View();
+    // The items of the prepared page, followed as it is written: the
+    // resolution pass then need not scan it again.
+    TEditedItems edited(parser, page);
     TMemoryStreamEx out;
     // Every link resolves against the base: it is parsed once, and again
     // only when a BASE tag changes it.
     std::string base(pageUrl);
     TUrl parsedBase = TUrl::Create(base);
-    std::string title;
     TLinkParam link;
 
     // Items that stay as they are, and the text after them, are copied in
     // runs: the run from item copyFrom on is written before anything else.
     int copyFrom = -1;
     auto copyRun = [&](int before) {
-        if (copyFrom >= 0)
+        if (copyFrom >= 0) {
+            edited.Copied(copyFrom, before - 1, out.Size());
             parser.CopyTagsAndText(copyFrom, before - 1, out);
+        }
         copyFrom = -1;
     };
     // Offers an address found in the page to the Web (made absolute
@@ -115,10 +110,17 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         if (link.Link.Value.empty() && !hasOthers && !styleBlock) {
             if (open && item.Kind == TagHtml) {
                 copyRun(i);
+                // The comment goes between the tag and its text: a tag that
+                // ends with the "<" of the next one would take it in.
+                edited.Copied(i, i, out.Size());
+                if (item.Position + item.Length > parser.Item(i + 1).Position)
+                    edited.GiveUp();
                 parser.CopyTag(i, out);
-                WriteText(out, "\r\n<!-- Url : \"");
-                WriteText(out, pageUrl);
-                WriteText(out, "\" -->\r\n");
+                const std::string comment = "<!-- Url : \"" + std::string(pageUrl) + "\" -->";
+                WriteText(out, "\r\n");
+                edited.Inserted(comment, out.Size());
+                WriteText(out, comment);
+                WriteText(out, "\r\n");
                 parser.CopyTextAfter(i, out);
             } else if (copyFrom < 0) {
                 copyFrom = i;
@@ -141,6 +143,7 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
             if (link.TagKind == TagImg && parser.GetParam("LOWSRC", i, lowsrc))
                 edits.Delete(lowsrc.ParamStart, lowsrc.ParamLength);
         }
+        const std::int64_t tagAt = out.Size();
         if (hasOthers) {
             TMemoryStreamEx written;
             parser.WriteTag(i, written, edits);
@@ -151,13 +154,20 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         } else {
             parser.WriteTag(i, out, edits);
         }
+        if (edited.Valid()) {
+            if (tagText.empty())
+                tagText = parser.FullTagText(i);
+            edited.Written(i, tagAt, tagText, out.View().substr(static_cast<std::size_t>(tagAt)));
+        }
         if (styleBlock) {
             TMemoryStreamEx text;
             parser.CopyTextAfter(i, text);
             const TCssNewValue toAbsolute = [&](const TReference& reference) {
                 return absoluteOther(reference.Address, reference.Kind);
             };
-            WriteText(out, ReplaceCssAddresses(text.ToString(), toAbsolute));
+            const std::string css = ReplaceCssAddresses(text.ToString(), toAbsolute);
+            edited.TextReplaced(text.View(), css);
+            WriteText(out, css);
         } else {
             parser.CopyTextAfter(i, out);
         }
@@ -178,8 +188,32 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         offerOthers(item.Kind);
     }
     copyRun(parser.Count() - 1);
-    if (web.Options.RealLinkFlag)
+    if (web.Options.RealLinkFlag) {
+        const std::int64_t footerAt = out.Size();
         AppendRealLinkFooter(out, pageUrl, web.CaptureDate);
+        edited.Appended(out.View().substr(static_cast<std::size_t>(footerAt)), footerAt);
+    }
+    items = edited.Finish(out.Size());
+    return out.ToString();
+}
+
+bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkFilter& validator)
+{
+    if (!IsSafeLocalName(record.GetFileName()))
+        return false;
+    const std::string file = Path + record.GetFileName();
+    if (!FileExists(file))
+        return false;
+
+    TMemoryStreamEx source;
+    try {
+        source.LoadFromFile(file);
+    } catch (const EVelbrinError&) {
+        return false;
+    }
+    std::string title;
+    std::vector<TTag> items;
+    const std::string prepared = PrepareHtml(record, pageUrl, source, validator, title, items);
 
     try {
         // The page was stored by this session's request moments ago and
@@ -187,38 +221,54 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         // (a failed write puts the download back). Only a file that changed
         // meanwhile is replaced through a temporary file. Like the stored
         // file, left to the system to write back.
-        const std::string_view prepared(static_cast<const char*>(out.Data()), static_cast<std::size_t>(out.Size()));
-        const std::string_view downloaded(static_cast<const char*>(source.Data()),
-                                          static_cast<std::size_t>(source.Size()));
+        const std::string_view downloaded = source.View();
         if (!OverwriteFile(file, prepared, downloaded)) {
             TAtomicFileStream target(file, 0644, TFlush::Cached);
             target.WriteBuffer(prepared.data(), prepared.size());
             target.Commit();
         }
     } catch (const EVelbrinError&) {
+        KeptPages.Forget(record.GetFileName());
         return false;
     }
+    KeepItems(record.GetFileName(), file, items);
     if (!title.empty())
         record.SetDescription(title);
     return true;
 }
 
-bool TWEB::SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkFilter& validator)
+void TWEB::StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string_view page,
+                         const TLinkFilter& validator, TFileStream* target)
 {
     if (!IsSafeLocalName(record.GetFileName()))
-        return false;
+        throw EInOutError("Unsafe file name \"" + record.GetFileName() + "\"");
     const std::string file = Path + record.GetFileName();
-    if (!FileExists(file))
-        return false;
-    std::string css;
-    try {
-        css = ReadWholeFile(file);
-    } catch (const EVelbrinError&) {
-        return false;
+    std::string title;
+    std::vector<TTag> items;
+    std::string prepared;
+    {
+        TMemoryStreamEx source(page);
+        prepared = PrepareHtml(record, pageUrl, source, validator, title, items);
     }
+    StoreWhole(file, prepared, target);
+    KeepItems(record.GetFileName(), file, items);
+    if (!title.empty())
+        record.SetDescription(title);
+}
+
+void TWEB::KeepItems(const std::string& fileName, const std::string& file, const std::vector<TTag>& items)
+{
+    const std::optional<TFileStamp> stamp = items.empty() ? std::nullopt : StampOf(file);
+    if (stamp)
+        KeptPages.Keep(fileName, items, *stamp);
+    else
+        KeptPages.Forget(fileName);
+}
+
+std::string TWEB::PrepareCss(std::string_view sheetUrl, std::string_view css, std::vector<TLinkParam>& found)
+{
     const TUrl base = TUrl::Create(sheetUrl);
-    std::vector<TLinkParam> found;
-    const std::string prepared = ReplaceCssAddresses(css, [&](const TReference& reference) -> std::optional<std::string> {
+    return ReplaceCssAddresses(css, [&](const TReference& reference) -> std::optional<std::string> {
         const std::string_view address = reference.Address;
         if (StartsWithNoCase(address, "data:") || address.starts_with('#'))
             return std::nullopt;
@@ -238,6 +288,35 @@ bool TWEB::SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkF
             return absolute;
         return std::nullopt;
     });
+}
+
+void TWEB::OfferCssLinks(TWebFile& record, const std::vector<TLinkParam>& found, const TLinkFilter& validator)
+{
+    for (const TLinkParam& link : found) {
+        if (AcceptLink(link, validator)) {
+            TLinkItem candidate;
+            candidate.LinkType = link.LinkType;
+            candidate.Url = link.Link.Value;
+            NewLink(candidate, &record);
+        }
+    }
+}
+
+bool TWEB::SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkFilter& validator)
+{
+    if (!IsSafeLocalName(record.GetFileName()))
+        return false;
+    const std::string file = Path + record.GetFileName();
+    if (!FileExists(file))
+        return false;
+    std::string css;
+    try {
+        css = ReadWholeFile(file);
+    } catch (const EVelbrinError&) {
+        return false;
+    }
+    std::vector<TLinkParam> found;
+    const std::string prepared = PrepareCss(sheetUrl, css, found);
     if (prepared != css) {
         try {
             TAtomicFileStream target(file, 0644, TFlush::Cached);
@@ -247,15 +326,40 @@ bool TWEB::SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkF
             return false;
         }
     }
-    for (const TLinkParam& link : found) {
-        if (AcceptLink(link, validator)) {
-            TLinkItem candidate;
-            candidate.LinkType = link.LinkType;
-            candidate.Url = link.Link.Value;
-            NewLink(candidate, &record);
-        }
-    }
+    OfferCssLinks(record, found, validator);
     return true;
+}
+
+void TWEB::StoreStyleSheet(TWebFile& record, std::string_view sheetUrl, std::string_view css,
+                           const TLinkFilter& validator, TFileStream* target)
+{
+    if (!IsSafeLocalName(record.GetFileName()))
+        throw EInOutError("Unsafe file name \"" + record.GetFileName() + "\"");
+    std::vector<TLinkParam> found;
+    StoreWhole(Path + record.GetFileName(), PrepareCss(sheetUrl, css, found), target);
+    OfferCssLinks(record, found, validator);
+}
+
+// A file the capture reserved (created, empty) is written once, whole. A
+// failed write leaves no part of the file behind.
+void TWEB::StoreWhole(const std::string& file, std::string_view bytes, TFileStream* target)
+{
+    std::optional<TFileStream> created;
+    try {
+        if (!target)
+            target = &created.emplace(file, TFileStream::Mode::Create);
+        target->WriteBuffer(bytes.data(), bytes.size());
+        target->Close();
+    } catch (const EVelbrinError&) {
+        if (target) {
+            try {
+                target->Close();
+            } catch (const EVelbrinError&) {
+            }
+        }
+        DeleteFile(file);
+        throw;
+    }
 }
 
 } // namespace velbrin

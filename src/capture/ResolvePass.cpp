@@ -167,8 +167,8 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
                             // The walk meets a redirected page first under the
                             // address that redirected to it; its footer names
                             // the page's own address.
-                            TRewriteResult result =
-                                rewriter.RewriteFile(file.GetFileName(), web.Tree.GetFileUrl(file));
+                            TRewriteResult result = rewriter.RewriteFile(file.GetFileName(), web.Tree.GetFileUrl(file),
+                                                                         &web.KeptPages);
                             if (!result.Done())
                                 LogProblem(web, file.GetFileName() + " : " + result.Message);
                             // The Web's size is that of its pages as rewritten,

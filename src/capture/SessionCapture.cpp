@@ -20,12 +20,10 @@ namespace velbrin {
 
 namespace {
 
+// The Web's progress is kept after this many kept files, so that a session
+// killed at any moment costs the next one at most these files again. Each
+// save appends only what changed to the project's journal (TWEB::SaveProgress).
 constexpr int kSaveEvery = 50;
-// The project file holds the whole link table: saving it after every 50
-// files of a large site would rewrite it hundreds of times. Periodic saves
-// come at most this often; what a crash can lose stays a few seconds of
-// capture, which the next session fetches again.
-constexpr auto kMinSaveInterval = std::chrono::seconds(5);
 
 std::string FormatClock(std::int64_t elapsedMs)
 {
@@ -83,8 +81,17 @@ TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump 
     m_startTick = std::chrono::steady_clock::now();
     LetEventsThrough(m_pump);
     m_web.UpdateTodo();
+    // What an earlier session kept of its pages is not this session's.
+    m_web.KeptPages.Clear();
     m_web.CaptureDate = Now();
     m_web.Log("D\xE9" "but de capture le " + FormatLongDate(m_web.CaptureDate));
+    // The journal of the session starts now: after a crash, the files the
+    // session wrote are told apart from older ones by its start.
+    try {
+        m_web.SaveProgress(true);
+    } catch (const EVelbrinError& e) {
+        m_web.Log(std::string("Sauvegarde impossible : ") + HtmlEscape(e.what()));
+    }
     // A Web already at the limits of its options fetches nothing more.
     CheckLimits();
     ShowCounts();
@@ -116,15 +123,11 @@ bool TCapture::Dispatch()
     bool assigned = true;
     while (!m_web.TodoList().empty() && assigned && !m_stopping) {
         assigned = false;
-        for (auto& request : m_requests) {
-            if (request->Busy() != 0)
-                continue;
-            TWebFile* link = m_web.TakeTodo();
-            if (!link)
-                break;
-            Hand(*request, *link);
-            assigned = true;
-            break;
+        if (TRequest* idle = IdleRequest(nullptr)) {
+            if (TWebFile* link = m_web.TakeTodo()) {
+                Hand(*IdleRequest(link, idle), *link);
+                assigned = true;
+            }
         }
         LetEventsThrough(m_pump);
     }
@@ -136,6 +139,42 @@ bool TCapture::Dispatch()
     }
     EndSession();
     return false;
+}
+
+// An idle request; for a link, preferably one that keeps a connection open
+// to its server, then one without a connection, so that the connections of
+// other servers stay open for their links. fallback: any idle request.
+TRequest* TCapture::IdleRequest(const TWebFile* link, TRequest* fallback)
+{
+    if (!link) {
+        for (auto& request : m_requests) {
+            if (request->Busy() == 0)
+                return request.get();
+        }
+        return nullptr;
+    }
+    const std::string url = m_web.Tree.GetFileUrl(*link);
+    const bool proxy = m_settings.UseProxy && !m_settings.ProxyAdress.empty();
+    TRequest* unconnected = nullptr;
+    for (auto& request : m_requests) {
+        if (request->Busy() != 0)
+            continue;
+        if (request->KeepsConnectionFor(url, proxy ? m_settings.ProxyAdress : "", proxy ? m_settings.ProxyPort : 80))
+            return request.get();
+        if (!unconnected && !request->HoldsConnection())
+            unconnected = request.get();
+    }
+    return unconnected ? unconnected : fallback;
+}
+
+// A request that has just finished takes the next link at once, without
+// waiting for the next pass of Dispatch.
+void TCapture::HandNext(TRequest& request)
+{
+    if (m_stopping || request.Busy() != 0)
+        return;
+    if (TWebFile* link = m_web.TakeTodo())
+        Hand(request, *link);
 }
 
 void TCapture::Hand(TRequest& request, TWebFile& link)
@@ -235,7 +274,7 @@ bool TCapture::FollowRedirect(TRequest& request, TWebFile& record)
         m_web.AddAlias(request.Url(), *entered);
     m_web.CountCaptured();
     ++m_sessionCaptured;
-    ++m_sinceSave;
+    NoteKept();
     CheckLimits();
     ShowCounts();
     return false;
@@ -264,6 +303,9 @@ bool TCapture::AcceptBody(TRequest& request, TWebFile& record)
         return false;
     if (m_settings.NoWriteDisk && mime->MimeClass != MimeClassHtml)
         request.SaveBody = false;
+    // Pages and style sheets are prepared before they are stored: their
+    // bodies stay in memory, and each is written once, prepared.
+    request.BodyInMemory = request.SaveBody && (mime->MimeClass == MimeClassHtml || IsStyleSheetType(mime->MimeType));
     request.BodyFileName = MakeLocalFileName(request.Url(), m_web.Path, mime->Extension);
     record.SetFileName(ExtractFileName(request.BodyFileName));
     TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
@@ -287,10 +329,30 @@ void TCapture::OnComplete(TRequest& request)
         return;
     const std::string file = m_web.Path + record->GetFileName();
     bool written = request.SaveBody && FileExists(file);
-    if (mime->MimeClass == MimeClassHtml && written)
-        m_web.SetHtmlLinks(*record, request.Url(), [this](const TLinkParam& link) { return LinkValidator(link); });
-    else if (written && IsStyleSheetType(mime->MimeType))
-        m_web.SetCssLinks(*record, request.Url(), [this](const TLinkParam& link) { return LinkValidator(link); });
+    const TLinkFilter validator = [this](const TLinkParam& link) { return LinkValidator(link); };
+    if (written && request.BodyInMemory) {
+        const std::string body = std::move(request.Body());
+        try {
+            if (mime->MimeClass == MimeClassHtml)
+                m_web.StoreHtmlPage(*record, request.Url(), body, validator, request.BodyFile());
+            else
+                m_web.StoreStyleSheet(*record, request.Url(), body, validator, request.BodyFile());
+        } catch (const EInOutError& error) {
+            // As when the body could not be written while it arrived.
+            m_web.LogUrl(request.Url(), std::string(" : ") + error.what());
+            if (error.IsDiskFull())
+                StopForFullDisk(record);
+            else if (record->Tries < static_cast<std::uint32_t>(std::max(m_settings.TryCount, 0)))
+                m_web.RequeueTodo(*record);
+            else
+                GiveUp(*record);
+            return;
+        }
+    } else if (mime->MimeClass == MimeClassHtml && written) {
+        m_web.SetHtmlLinks(*record, request.Url(), validator);
+    } else if (written && IsStyleSheetType(mime->MimeType)) {
+        m_web.SetCssLinks(*record, request.Url(), validator);
+    }
 
     std::int64_t size = written ? GetFileSize(file) : request.Header().ContentLength;
     const TOPTIONS& options = m_web.Options;
@@ -298,6 +360,7 @@ void TCapture::OnComplete(TRequest& request)
                    || (options.MaxFileSize > 0 && size > options.MaxFileSize * 1024LL);
     if (discard) {
         DeleteFile(file);
+        m_web.KeptPages.Forget(record->GetFileName());
         m_web.SetState(*record, StateFiltered);
         m_web.CountFiltered();
         ++m_sessionFiltered;
@@ -306,21 +369,15 @@ void TCapture::OnComplete(TRequest& request)
         ShowTotals();
         m_web.CountCaptured();
         ++m_sessionCaptured;
-        ++m_sinceSave;
         m_web.SetState(*record, mime->MimeClass == MimeClassHtml ? StateCapturedPage : StateCapturedFile);
         if ((options.ListGifFlag && SameText(record->GetMimeType(), "image/gif"))
             || (options.ListJpegFlag && SameText(record->GetMimeType(), "image/jpeg")))
             m_view.ListDocument(record->GetFileName(), m_web.DisplayOnlineImage);
-        const auto now = std::chrono::steady_clock::now();
-        if (m_sinceSave >= kSaveEvery && (!m_saved || now - m_lastSave >= kMinSaveInterval)) {
-            m_sinceSave = 0;
-            m_saved = true;
-            m_lastSave = now;
-            SaveWeb();
-        }
+        NoteKept();
     }
     CheckLimits();
     ShowCounts();
+    HandNext(request);
 }
 
 void TCapture::OnError(TRequest& request, bool retry)
@@ -362,7 +419,7 @@ void TCapture::OnProgress(TRequest& request)
     TSocketRow& row = m_rows[static_cast<std::size_t>(request.Index() - 1)];
     const std::int32_t length = request.Header().ContentLength;
     TFileStream* body = request.BodyFile();
-    std::int64_t size = body ? body->Size() : 0;
+    std::int64_t size = !body ? 0 : request.BodyInMemory ? static_cast<std::int64_t>(request.Body().size()) : body->Size();
     row.Percent = length > 0 && body && size < length ? static_cast<int>(size * 100 / length) : 0;
     ShowRow(request.Index());
 }
@@ -392,12 +449,20 @@ void TCapture::Tick()
         StopCapture();
 }
 
+void TCapture::NoteKept()
+{
+    if (++m_sinceSave < kSaveEvery)
+        return;
+    m_sinceSave = 0;
+    SaveWeb();
+}
+
 void TCapture::SaveWeb()
 {
     if (m_web.FileName.empty())
         return;
     try {
-        m_web.SaveToFile(m_web.FileName);
+        m_web.SaveProgress();
     } catch (const EInOutError& e) {
         m_web.Log(std::string("Sauvegarde impossible : ") + HtmlEscape(e.what()));
         if (e.IsDiskFull())

@@ -78,11 +78,15 @@ private:
     void OnStateChange(TRequest& request);
     void OnBytes(std::int32_t count);
 
+    TRequest* IdleRequest(const TWebFile* link, TRequest* fallback = nullptr);
     void Hand(TRequest& request, TWebFile& link);
+    void HandNext(TRequest& request);
     bool FollowRedirect(TRequest& request, TWebFile& record);
     bool AcceptBody(TRequest& request, TWebFile& record);
     void GiveUp(TWebFile& record);
     void StopForFullDisk(TWebFile* record);
+    // One more file kept: the Web's progress is saved every kSaveEvery.
+    void NoteKept();
     void SaveWeb();
     void CheckLimits();
     void ShowRow(int socket);
@@ -114,8 +118,6 @@ private:
     std::string m_lastUrl;
     std::int32_t m_lastStatus = 0;
     std::int32_t m_sinceSave = 0;
-    bool m_saved = false; // a periodic save happened in this session
-    std::chrono::steady_clock::time_point m_lastSave{};
 };
 
 } // namespace velbrin

@@ -61,6 +61,8 @@ void TWEB::Forget()
     ClearTodo();
     Tree.Clear();
     m_retired.clear();
+    // The links of the project file are gone: the next save is a whole one.
+    m_journal.Detach();
 }
 
 bool TWEB::Init(std::string_view url, std::string_view directory, const TMIMELIST& mimes)

@@ -7,10 +7,14 @@
 #include "config/Options.h"
 #include "core/DateTime.h"
 #include "core/Pump.h"
+#include "core/FileStream.h"
+#include "core/MemoryStream.h"
 #include "core/Stream.h"
 #include "maps/MapList.h"
+#include "rewrite/KeptPages.h"
 #include "store/MimeList.h"
 #include "store/WebDescription.h"
+#include "store/WebJournal.h"
 #include "store/WebTree.h"
 
 #include <cstdint>
@@ -206,6 +210,21 @@ public:
     // @import references are made absolute (against sheetUrl) and offered,
     // pictures and fonts as inline objects, imported sheets as sheets.
     bool SetCssLinks(TWebFile& record, std::string_view sheetUrl, const TLinkFilter& validator = {});
+    // The same for a page or style sheet whose bytes are in hand (a body just
+    // received): prepared in memory and written once, whole, to the record's
+    // file, which need not hold anything yet. The items of the prepared page
+    // are kept in KeptPages. target: the record's file, open and empty,
+    // which is written and closed; without it the file is created. Raises
+    // EInOutError when the file cannot be written, and leaves none then; the
+    // links are entered all the same.
+    void StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string_view page,
+                       const TLinkFilter& validator = {}, TFileStream* target = nullptr);
+    void StoreStyleSheet(TWebFile& record, std::string_view sheetUrl, std::string_view css,
+                         const TLinkFilter& validator = {}, TFileStream* target = nullptr);
+
+    // The items of the pages prepared in this session, for the resolution
+    // pass: it rewrites those pages without tokenizing them again.
+    TKeptPages KeptPages;
 
     // --- The Web as a whole -----------------------------------------------
 
@@ -250,6 +269,16 @@ public:
     // FileName. Raises EInOutError or EStreamError when it cannot be written;
     // the previous file is then left as it was.
     void SaveToFile(const std::string& fileName, const TPump& pump = {});
+    // Keeps what changed since the last save, cheaply, for a capture in
+    // progress: appended to the journal beside FileName (in one write, not
+    // flushed to the disk) when FileName holds what this Web last wrote or
+    // read, or else written as a whole project file (SaveToFile). Nothing is
+    // written when nothing changed; nothing without a FileName. Loading the
+    // project file folds the journal in, and SaveToFile replaces it.
+    // Raises like SaveToFile; what was kept before stays valid.
+    // With onlyJournal, nothing is written when the journal cannot be
+    // appended.
+    void SaveProgress(bool onlyJournal = false);
     // The project file's bytes.
     void WriteProject(TStream& stream, const TPump& pump = {}) const;
 
@@ -289,7 +318,28 @@ private:
     void CopyReportPages();
     bool IsProjectFile(const std::string& fileName) const;
     bool ReadProject(TStream& stream, const TPump& pump);
+    // Everything of the project file before its tree; ReadProjectHead gives
+    // the version read, or -1 for a format it does not know.
+    void WriteProjectHead(TStream& stream) const;
+    int ReadProjectHead(TStream& stream);
+    std::string ProjectHead() const;
+    // Applies the journal of the project file just read; true when it held
+    // anything.
+    bool ApplyJournal(std::string_view projectBytes, const TPump& pump);
+    // After a capture that was killed: deletes the files in Path that the
+    // session wrote since `since` (seconds since 1970) and that no captured
+    // link names, so that fetching them again gives them their names again.
+    void DropUnkeptFiles(std::int64_t since);
     void NoteLogFailure(const std::exception& failure);
+    // The prepared form of a page: its bytes, its title in title, and the
+    // items of the prepared bytes in items (empty when they could not be
+    // followed and the bytes have to be tokenized again).
+    std::string PrepareHtml(TWebFile& record, std::string_view pageUrl, TMemoryStreamEx& source,
+                            const TLinkFilter& validator, std::string& title, std::vector<TTag>& items);
+    std::string PrepareCss(std::string_view sheetUrl, std::string_view css, std::vector<TLinkParam>& found);
+    void OfferCssLinks(TWebFile& record, const std::vector<TLinkParam>& found, const TLinkFilter& validator);
+    void KeepItems(const std::string& fileName, const std::string& file, const std::vector<TTag>& items);
+    static void StoreWhole(const std::string& file, std::string_view bytes, TFileStream* target);
 
     TParam& m_settings;
     std::string m_programDir;
@@ -299,6 +349,10 @@ private:
     std::vector<std::unique_ptr<TWebFile>> m_retired;
     std::string m_logError;
     bool m_diskFull = false;
+    // What changed since the project file was written goes here.
+    TWebJournal m_journal;
+    // ProjectHead() as the project file and its journal keep it.
+    std::string m_savedHead;
 };
 
 } // namespace velbrin

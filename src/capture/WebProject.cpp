@@ -6,8 +6,14 @@
 #include "core/MemoryStream.h"
 #include "core/StreamPrimitives.h"
 
+#include "core/CaseFold.h"
+#include "core/Url.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <unordered_set>
 
 namespace velbrin {
 
@@ -53,6 +59,20 @@ TDateTime ReadDate(TStream& stream)
 } // namespace
 
 void TWEB::WriteProject(TStream& stream, const TPump& pump) const
+{
+    WriteProjectHead(stream);
+    Tree.SaveToStream(stream, pump);
+    Tree.SaveAliasesToStream(stream);
+}
+
+std::string TWEB::ProjectHead() const
+{
+    TMemoryStreamEx head;
+    WriteProjectHead(head);
+    return head.ToString();
+}
+
+void TWEB::WriteProjectHead(TStream& stream) const
 {
     WriteShortStr(stream, kProjectSignature);
     WriteSmallInt(stream, kProjectVersion);
@@ -102,8 +122,6 @@ void TWEB::WriteProject(TStream& stream, const TPump& pump) const
     WriteInt(stream, LastCaptureInfo.SessionFiltered);
     WriteInt(stream, LastCaptureInfo.SessionNotFound);
     WriteInt(stream, LastCaptureInfo.SessionErrors);
-    Tree.SaveToStream(stream, pump);
-    Tree.SaveAliasesToStream(stream);
 }
 
 void TWEB::SaveToFile(const std::string& fileName, const TPump& pump)
@@ -118,6 +136,64 @@ void TWEB::SaveToFile(const std::string& fileName, const TPump& pump)
     file.WriteBuffer(bytes.Data(), static_cast<std::size_t>(bytes.Size()));
     file.Commit();
     FileName = fileName;
+    // The file holds everything now: its journal starts again.
+    m_journal.Restart(fileName, JournalBaseOf(bytes.View()));
+    Tree.MarkAllSaved();
+    m_savedHead = ProjectHead();
+}
+
+void TWEB::SaveProgress(bool onlyJournal)
+{
+    if (FileName.empty())
+        return;
+    if (!m_journal.Follows(FileName)) {
+        if (!onlyJournal)
+            SaveToFile(FileName);
+        return;
+    }
+    // An entry: a flag, the project's head when it changed (its length, then
+    // its bytes), then the changed records in the tree's layout and the
+    // tree's shared addresses.
+    TMemoryStreamEx entry;
+    std::string head = ProjectHead();
+    const bool headChanged = head != m_savedHead;
+    WriteBool(entry, headChanged);
+    if (headChanged) {
+        WriteInt(entry, static_cast<std::int32_t>(head.size()));
+        entry.WriteBuffer(head.data(), head.size());
+    }
+    std::vector<TWebFile*> changed = Tree.SaveChangesToStream(entry);
+    if (!headChanged && changed.empty())
+        return;
+    // The changed records name each address of a file on its own: which of
+    // them share a file follows, as in the project file.
+    Tree.SaveAliasesToStream(entry);
+    m_journal.Append(entry.View());
+    TWebTree::MarkSaved(changed);
+    m_savedHead = std::move(head);
+}
+
+bool TWEB::ApplyJournal(std::string_view projectBytes, const TPump& pump)
+{
+    std::vector<std::string> entries = m_journal.Recover(FileName, JournalBaseOf(projectBytes));
+    for (const std::string& bytes : entries) {
+        // Each entry passed its checksum: it is what SaveProgress wrote.
+        TMemoryStreamEx entry(bytes);
+        if (ReadBool(entry)) {
+            std::int32_t length = ReadInt(entry);
+            if (length < 0 || length > entry.Remaining())
+                throw EStreamError("journal entry cut short");
+            TMemoryStreamEx head(std::string_view(bytes).substr(static_cast<std::size_t>(entry.Position()),
+                                                               static_cast<std::size_t>(length)));
+            if (ReadProjectHead(head) < 0)
+                throw EStreamError("journal entry of another format");
+            entry.Seek(length, SeekOrigin::Current);
+        }
+        if (!Tree.LoadFromStream(entry, kProjectVersion, pump))
+            throw EStreamError("journal entry cut short");
+        Tree.LoadAliasesFromStream(entry);
+    }
+    return !entries.empty();
 }
 
 bool TWEB::LoadFromFile(const std::string& fileName, const TPump& pump)
@@ -140,20 +216,90 @@ bool TWEB::LoadFromFile(const std::string& fileName, const TPump& pump)
     } catch (const EStreamError&) {
         loaded = false;
     }
+    if (!loaded) {
+        TellLinksChanged();
+        return false;
+    }
+    // The progress of a capture that ended without its last save. A journal
+    // that cannot be applied leaves the Web as far as it went.
+    bool progress = false;
+    try {
+        progress = ApplyJournal(bytes.View(), pump);
+    } catch (const EStreamError&) {
+        progress = true;
+    }
+    m_savedHead = ProjectHead();
+    if (progress && m_journal.StartedAt() > 0)
+        DropUnkeptFiles(m_journal.StartedAt());
+    if (progress) {
+        // Folded into the project file; when that cannot be written, the
+        // journal stays and is read again next time.
+        try {
+            SaveToFile(FileName, pump);
+        } catch (const EVelbrinError&) {
+        }
+    }
     TellLinksChanged();
-    return loaded;
+    return true;
+}
+
+void TWEB::DropUnkeptFiles(std::int64_t since)
+{
+    namespace fs = std::filesystem;
+    std::unordered_set<std::string, NoCaseHash, NoCaseEqual> keep;
+    Tree.ForEachFile([&](TWebFile& file) {
+        if (file.State == StateCapturedPage || file.State == StateCapturedFile)
+            keep.insert(file.GetFileName());
+        return false;
+    });
+    for (std::size_t i = 0; i < MapList.Count(); ++i) {
+        keep.insert(MapList.Item(i).ImageFile);
+        keep.insert(MapList.Item(i).MapFile);
+    }
+    keep.insert(ExtractFileName(FileName));
+    keep.insert(ExtractFileName(TWebJournal::FileNameFor(FileName)));
+    // A second of slack for file systems that keep coarse times.
+    const auto from = std::chrono::system_clock::time_point(std::chrono::seconds(since - 1));
+    std::error_code error;
+    for (fs::directory_iterator it(Path, error), end; !error && it != end; it.increment(error)) {
+        std::error_code ignored;
+        if (!it->is_regular_file(ignored))
+            continue;
+        const std::string name = it->path().filename().string();
+        // Names of the program's own files (index pages, style sheet,
+        // temporary files) start with "_" or "."; captured names never do.
+        if (name.starts_with('_') || name.starts_with('.') || IsReservedLocalName(name) || keep.contains(name))
+            continue;
+        auto written = it->last_write_time(ignored);
+        if (ignored || std::chrono::file_clock::to_sys(written) < from)
+            continue;
+        DeleteFile(Path + name);
+    }
 }
 
 bool TWEB::ReadProject(TStream& stream, const TPump& pump)
+{
+    int version = ReadProjectHead(stream);
+    if (version < 0)
+        return false;
+    if (!Tree.LoadFromStream(stream, version, pump))
+        return false;
+    // Redirected addresses share their target's record again, as they did
+    // when the Web was written.
+    Tree.LoadAliasesFromStream(stream);
+    return true;
+}
+
+int TWEB::ReadProjectHead(TStream& stream)
 {
     int version = 0;
     std::string signature = ReadShortStr(stream);
     if (signature == kProjectSignature) {
         version = ReadSmallInt(stream);
         if (version < 0 || version > kProjectVersion)
-            return false;
+            return -1;
     } else if (signature != kOldProjectSignature) {
-        return false;
+        return -1;
     }
 
     SetUrl(ReadShortStr(stream));
@@ -236,9 +382,9 @@ bool TWEB::ReadProject(TStream& stream, const TPump& pump)
         Options.BackgroundOnlyFlag = ReadBool(stream);
 
     if (!MimeList.LoadFromStream(stream))
-        return false;
+        return -1;
     if (version >= 17 && !MapList.LoadFromStream(stream, version))
-        return false;
+        return -1;
     if (version >= 19) {
         LastCaptureInfo.StartDate = ReadDate(stream);
         LastCaptureInfo.EndDate = ReadDate(stream);
@@ -249,12 +395,7 @@ bool TWEB::ReadProject(TStream& stream, const TPump& pump)
         LastCaptureInfo.SessionNotFound = ReadInt(stream);
         LastCaptureInfo.SessionErrors = ReadInt(stream);
     }
-    if (!Tree.LoadFromStream(stream, version, pump))
-        return false;
-    // Redirected addresses share their target's record again, as they did
-    // when the Web was written.
-    Tree.LoadAliasesFromStream(stream);
-    return true;
+    return version;
 }
 
 } // namespace velbrin

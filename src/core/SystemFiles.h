@@ -23,5 +23,10 @@ inline constexpr std::string_view kKnownWebsFileName = "webs.dat";
 inline constexpr std::string_view kProjectSignature = "VVLBN";
 inline constexpr std::string_view kOldProjectSignature = "VELBRIN"; // version 0, no version field
 inline constexpr int kProjectVersion = 21;
+// What changed since the project file was written, appended beside it (its
+// name + this suffix) during a capture and folded into it afterwards.
+inline constexpr std::string_view kProjectJournalSuffix = "-journal";
+inline constexpr std::string_view kProjectJournalSignature = "VVLBJ";
+inline constexpr int kProjectJournalVersion = 1;
 
 } // namespace velbrin

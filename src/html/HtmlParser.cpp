@@ -239,6 +239,19 @@ void DeleteAttribute(std::string_view tagText, const TTagParam& param, TTagEdits
 
 } // namespace
 
+bool IsWholeTag(std::string_view text)
+{
+    if (text.size() < 2 || text.front() != '<')
+        return false;
+    if (text[1] == '!') {
+        const std::size_t from = text.size() > 2 && text[2] == '-' ? 3 : 2;
+        return text.find('>', from) == text.size() - 1;
+    }
+    TQuoteFinder quotes(text);
+    const TTagEnd end = QuotedTagEnd(text, 0, quotes);
+    return end.How == TagEnd::Closed && end.At == text.size() - 1 && end.Reached == 0;
+}
+
 THtmlParser::THtmlParser(TStream& source)
     : m_source(source)
     , m_memory(dynamic_cast<TMemoryStreamEx*>(&source))
@@ -249,6 +262,36 @@ THtmlParser::THtmlParser(TStream& source)
     Scan();
     IndexItems();
     m_source.SetPosition(0);
+}
+
+THtmlParser::THtmlParser(TStream& source, std::vector<TTag> items)
+    : m_source(source)
+    , m_memory(dynamic_cast<TMemoryStreamEx*>(&source))
+{
+    m_size = source.Size();
+    if (m_size > std::numeric_limits<std::int32_t>::max())
+        throw EStreamError("The page is too large to be read");
+    if (!TakeItems(items))
+        Scan();
+    IndexItems();
+    m_source.SetPosition(0);
+}
+
+bool THtmlParser::TakeItems(std::vector<TTag>& items)
+{
+    if (items.size() < 2 || !items.front().IsBoundary() || items.front().Position != 0
+        || !items.back().IsBoundary() || items.back().Position != m_size)
+        return false;
+    std::int64_t previous = 0;
+    for (const TTag& tag : items) {
+        if (tag.Position < previous || tag.Length < 0
+            || static_cast<std::int64_t>(tag.Position) + tag.Length > m_size)
+            return false;
+        previous = tag.Position;
+    }
+    for (TTag& tag : items)
+        m_items.Add(tag);
+    return true;
 }
 
 void THtmlParser::Scan()
@@ -321,6 +364,8 @@ void THtmlParser::ScanPage(std::string_view page)
         }
         TTagEnd end = start < plainUntil ? PlainTagEnd(page, start) : QuotedTagEnd(page, start, quotes);
         plainUntil = std::max(plainUntil, end.Reached);
+        if (end.Reached != 0 || end.How == TagEnd::TooLong)
+            m_readPlainly = true;
         switch (end.How) {
         case TagEnd::Unfinished:
             return;

@@ -39,11 +39,21 @@ namespace velbrin {
 // end of the page. So copying items 0 .. Count() - 2 with CopyTagAndText, or with
 // CopyTag (WriteLinkTag, WriteTag) followed by CopyTextAfter, gives back every
 // byte of the page once.
+// Whether text, scanned as a page of its own, is one tag or comment that ends
+// with its last byte, its quoted values read as such (not by the fallback that
+// ignores quotes).
+bool IsWholeTag(std::string_view text);
+
 class THtmlParser {
 public:
     // Scans the whole source from its start, then sets its position back to 0.
     // Raises EStreamError for a source of 2 GiB or more.
     explicit THtmlParser(TStream& source);
+    // Takes the items of an earlier scan of these very bytes (Items() of a
+    // parser of them) instead of scanning again. Items that cannot be those
+    // of the source (not ordered, outside it, without both boundaries) are
+    // ignored and the source is scanned.
+    THtmlParser(TStream& source, std::vector<TTag> items);
     THtmlParser(const THtmlParser&) = delete;
     THtmlParser& operator=(const THtmlParser&) = delete;
 
@@ -52,6 +62,13 @@ public:
     // Item i; for an index outside 0 .. Count() - 1 an item that is a
     // boundary of kind UNKNOWN at position -1 with length 0.
     const TTag& Item(int i) const;
+    // All items, both boundaries included.
+    std::vector<TTag> Items() const { return {m_items.begin(), m_items.end()}; }
+    // Whether the scan read some tag without regard to its quotes, or found
+    // one too long to be a tag. Where such a reading ends depends on bytes far
+    // from the tag, so the items of such a page say nothing certain about an
+    // edited copy of it.
+    bool ReadPlainly() const { return m_readPlainly; }
 
     // The first 255 bytes of item i.
     std::string TagText(int i) const;
@@ -106,6 +123,7 @@ public:
 
 private:
     void Scan();
+    bool TakeItems(std::vector<TTag>& items);
     void ScanPage(std::string_view page);
     void AddTag(std::int64_t start, std::int64_t end, const std::string& name);
     void AddItem(const TTag& item);
@@ -128,6 +146,7 @@ private:
     const TMemoryStreamEx* m_memory;
     std::int64_t m_size = 0;
     TListEx<TTag> m_items;
+    bool m_readPlainly = false;
     // For each item j (and Count() as a sentinel), the first item at or after
     // j that closes an anchor, that is a picture marked ISMAP, that adds to an
     // anchor's description (text follows it, or a picture); Count() for none.

@@ -45,15 +45,36 @@ bool IsHtmlBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r
 
 } // namespace
 
+namespace {
+
+// Where the rows of each kind begin and end: every tag of every page asks.
+struct TRowsOfKinds {
+    std::array<std::uint8_t, 256> First{};
+    std::array<std::uint8_t, 256> Last{};
+
+    constexpr TRowsOfKinds()
+    {
+        for (std::size_t kind = 0; kind < 256; ++kind) {
+            std::size_t first = 0;
+            while (first < kRules.size() && kRules[first].TagKind != kind)
+                ++first;
+            std::size_t last = first;
+            while (last < kRules.size() && kRules[last].TagKind == kind)
+                ++last;
+            First[kind] = static_cast<std::uint8_t>(first);
+            Last[kind] = static_cast<std::uint8_t>(last);
+        }
+    }
+};
+static_assert(kRules.size() < 256);
+constexpr TRowsOfKinds kRowsOfKinds;
+
+} // namespace
+
 std::span<const TReferenceRule> ReferenceRules(std::uint8_t tagKind)
 {
-    std::size_t first = 0;
-    while (first < kRules.size() && kRules[first].TagKind != tagKind)
-        ++first;
-    std::size_t last = first;
-    while (last < kRules.size() && kRules[last].TagKind == tagKind)
-        ++last;
-    return std::span<const TReferenceRule>(kRules.data() + first, last - first);
+    return std::span<const TReferenceRule>(kRules.data() + kRowsOfKinds.First[tagKind],
+                                           kRowsOfKinds.Last[tagKind] - kRowsOfKinds.First[tagKind]);
 }
 
 const TReferenceRule* OwnLinkRule(std::uint8_t tagKind)

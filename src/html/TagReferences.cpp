@@ -153,8 +153,20 @@ bool MayHoldOtherReferences(std::string_view tagText, std::uint8_t tagKind)
     const auto rules = ReferenceRules(tagKind);
     if (rules.size() > 1 || (rules.size() == 1 && !rules.front().IsOwnLink()))
         return true;
-    return FindNoCase(tagText, "url(") != std::string_view::npos ||
-           FindNoCase(tagText, "@import") != std::string_view::npos || FindNoCase(tagText, "u\\") != std::string_view::npos;
+    // "url(", "@import" or "u\\" (an escaped url), in any case: each first
+    // byte is looked for on its own, which the library does fast.
+    for (const char first : {'u', 'U'}) {
+        for (std::size_t at = tagText.find(first); at != std::string_view::npos; at = tagText.find(first, at + 1)) {
+            const std::string_view rest = tagText.substr(at + 1);
+            if (rest.starts_with('\\') || (rest.size() >= 3 && SameText(rest.substr(0, 3), "rl(")))
+                return true;
+        }
+    }
+    for (std::size_t at = tagText.find('@'); at != std::string_view::npos; at = tagText.find('@', at + 1)) {
+        if (at + 7 <= tagText.size() && SameText(tagText.substr(at + 1, 6), "import"))
+            return true;
+    }
+    return false;
 }
 
 std::string RewriteOtherReferences(std::string_view tagText, std::uint8_t tagKind, const TAddressMap& map,

@@ -15,6 +15,8 @@
 
 namespace velbrin {
 
+class TChunkedDecoder;
+class TContentDecoder;
 class TSCX;
 class TWebFile;
 
@@ -32,6 +34,8 @@ enum class TRequestError {
     DiskFull,       // the same, because the disk is full
     Tls,            // the TLS handshake failed or the certificate was refused (ErrorText says why)
     TlsThroughProxy, // an https address with a proxy set: not supported
+    BadChunks,      // a body in the chunked transfer coding that does not follow it
+    BadEncoding,    // a gzip or brotli body that does not decode, or ends early
 };
 
 // The socket states shown for each request.
@@ -44,16 +48,27 @@ std::string_view SocketStateName(int state);
 
 // The bytes of a GET request for url, in the pieces they are sent in: the
 // request line (the whole url through a proxy, its document otherwise), the
-// Accept, User-Agent and Host lines, the Authorization line when there are
-// credentials, and the empty line. The Host line carries a written port,
+// Accept, User-Agent and Host lines, the Accept-Encoding line, the
+// Authorization line when there are credentials, and the empty line. The Host line carries a written port,
 // except 443 of an https address.
 std::vector<std::string> HttpRequestPieces(std::string_view url, bool viaProxy, std::string_view credentials);
 
-// Fetches one URL at a time with an HTTP/1.0 GET over its own socket channel,
+// Fetches one URL at a time with an HTTP/1.1 GET over its own socket channel,
 // in the thread's event loop; it never blocks. The owner decides from the
 // parsed header (OnHeader) whether the body is wanted and where it goes
-// (BodyFileName); the body then goes straight into that file, and ends when
-// the server closes the connection.
+// (BodyFileName); the body then goes straight into that file, decoded from
+// gzip or brotli when the server compressed it. Sizes the owner sees (the
+// header's ContentLength, OnBytes) are those of the decoded body: a
+// compressed body's length is unknown (0) until it is complete.
+//
+// When the server keeps the connection open after a body that its header
+// delimits (Content-Length or chunked), the request keeps it, idle, and the
+// next Get to the same server (protocol, host and port, or the same proxy)
+// goes over it; a Get elsewhere closes it. A server that closes, answers
+// "Connection: close" or speaks HTTP/1.0 gets a connection per request, the
+// body then ending with the close. A request sent on a kept connection that
+// closes or breaks before the first byte of the answer is sent once more on
+// a new connection, without an event; a time-out is not retried that way.
 //
 // An https address goes over TLS (see TSCX::GoTls), with the trust of
 // SetTlsSettings; the request itself stays the same. A refused certificate or
@@ -92,8 +107,14 @@ public:
     // How later https requests judge the server's certificate; without it,
     // by the system's authorities alone.
     void SetTlsSettings(const TTlsSettings& settings);
-    // Stops the transfer now; a partly written body file is deleted.
+    // Stops the transfer now; a partly written body file is deleted. A kept
+    // connection is closed.
     void Abort();
+    // Whether a Get of url with this proxy would go over the connection the
+    // request keeps open.
+    bool KeepsConnectionFor(std::string_view url, std::string_view proxy, std::int32_t proxyPort) const;
+    // An idle connection is kept open.
+    bool HoldsConnection() const { return m_kept; }
 
     TLogEvent OnLog;             // a line for the log
     THeaderEvent OnHeader;       // the header is parsed; returns whether to go on
@@ -106,11 +127,17 @@ public:
     // Written by the owner.
     std::string BodyFileName;    // where the body goes; set by the OnHeader handler
     bool SaveBody = true;        // set by Get; cleared, the body is received but not written
+    // Set by the OnHeader handler: the body is kept in memory (Body) for the
+    // owner to store, and the file BodyFileName is only created, so that its
+    // name is taken. In OnComplete that file is still open, empty (BodyFile),
+    // for the owner to write and close. Cleared by Get.
+    bool BodyInMemory = false;
     TWebFile* Link = nullptr;    // the owner's record of the link; not used here
     std::int32_t Timeout = kDefaultTimeout; // seconds, for each connection
 
     std::int32_t Index() const { return m_index; }
     // 0 idle, 1 connecting, 2 sending the request, 3 receiving, 5 being aborted.
+    // A request that keeps a connection open is idle (0).
     std::uint8_t Busy() const { return m_busy; }
     // 0 no response yet, 1 reading the header, 2 reading the body.
     std::uint8_t Phase() const { return m_phase; }
@@ -123,8 +150,12 @@ public:
     const TMemoryStreamEx& HeaderBuffer() const { return m_headerBuffer; }
     std::int32_t HeaderLength() const { return m_headerLength; }
     const THTTPHEADER& Header() const { return m_header; }
-    // The body file while it is written; null otherwise.
+    // The body file while it is written (and in OnComplete, with
+    // BodyInMemory); null otherwise.
     TFileStream* BodyFile() const { return m_bodyFile.get(); }
+    // The body received while BodyInMemory is set; the owner may take it
+    // in OnComplete.
+    std::string& Body() { return m_body; }
     // Why the last failure happened; None after Get.
     TRequestError ErrorKind() const { return m_errorKind; }
     // The words of the last failure of kinds Tls and TlsThroughProxy; empty
@@ -151,7 +182,17 @@ private:
     void ChannelFail();
     void ChannelCut();
     void ChannelData(const char* bytes, std::int32_t count);
+    void Reuse();
+    void ResetResponse();
+    bool DropIdleConnection();
+    bool RetryOnFreshConnection();
     bool ScanHeader();
+    bool KeepAfterRefusal(std::string_view rest);
+    bool TakeBody(std::string_view bytes);
+    bool TakeContent(std::string_view bytes);
+    void EndOfBody(bool clean);
+    void Complete();
+    bool FailDecoding();
     bool CreateBodyFile();
     bool WriteBody(std::string_view bytes);
     bool FinishBodyFile();
@@ -182,7 +223,28 @@ private:
     std::int32_t m_headerLength = 0;
     THTTPHEADER m_header;
     std::unique_ptr<TFileStream> m_bodyFile;
-    std::int64_t m_bodyReceived = 0;
+    std::string m_body;
+    std::int64_t m_bodyReceived = 0; // body bytes as sent, transfer coding undone, content coding not
+    std::int64_t m_decodedSize = 0;  // body bytes once decoded: what goes into the file
+
+    // How the end of the body is found.
+    enum class TFraming : std::uint8_t {
+        UntilClose, // the server closes the connection
+        Length,     // after Content-Length bytes
+        Chunked,    // after the last chunk and the trailer
+        None,       // there is no body
+    };
+    TFraming m_framing = TFraming::UntilClose;
+    bool m_persistent = false;  // the connection may carry another request after this answer
+    std::int64_t m_wireLength = 0;
+    bool m_hasWireLength = false; // the header gave the length of the body as sent
+    std::unique_ptr<TChunkedDecoder> m_chunks;
+    std::unique_ptr<TContentDecoder> m_decoder;
+    std::string m_chunkData;
+    std::string m_decoded;
+    bool m_kept = false;         // an idle connection is kept open for the next Get
+    bool m_reused = false;       // the request in progress went over a kept connection
+    std::string m_connectionKey; // the server of the open connection
     TRequestError m_errorKind = TRequestError::None;
     std::string m_errorText;
     std::vector<std::string> m_acceptedErrors;

@@ -1,5 +1,6 @@
 #include "net/SocketChannel.h"
 
+#include "core/CaseFold.h"
 #include "core/ShortString.h"
 #include "core/Text.h"
 
@@ -11,6 +12,8 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 
 namespace velbrin {
 
@@ -50,6 +53,15 @@ const QList<QSslCertificate>& SystemAuthorities()
 {
     static const QList<QSslCertificate> authorities = QSslConfiguration::systemCaCertificates();
     return authorities;
+}
+
+// The session tickets servers gave, by server and trust: a later connection
+// to the same server with the same trust resumes the session instead of a
+// full handshake.
+std::map<std::string, QByteArray>& SessionTickets()
+{
+    static std::map<std::string, QByteArray> tickets;
+    return tickets;
 }
 
 bool IsTlsError(int error)
@@ -100,6 +112,10 @@ std::int32_t TSCX::GoTls(std::string_view host, std::string_view port, std::int3
 void TSCX::SetTlsSettings(const TTlsSettings& settings)
 {
     m_ignoreCertificateErrors = settings.IgnoreCertificateErrors;
+    std::string trust = settings.IgnoreCertificateErrors ? "any" : "checked";
+    for (const std::string& der : settings.CaCertificates)
+        trust += " " + std::to_string(std::hash<std::string>{}(der));
+    m_trust = std::move(trust);
     if (settings.CaCertificates.empty()) {
         m_tlsConfiguration.reset();
         return;
@@ -159,8 +175,12 @@ std::int32_t TSCX::Start(std::string_view host, std::string_view port, std::int3
 
 void TSCX::Send(const char* bytes, std::int32_t count)
 {
-    if (m_handle != 0 && m_socket && m_socket->state() == QAbstractSocket::ConnectedState && count > 0)
+    if (m_handle != 0 && m_socket && m_socket->state() == QAbstractSocket::ConnectedState && count > 0) {
+        // A connection kept idle may have used up most of its time: the
+        // answer to this request gets the whole time-out.
+        RestartTimer();
         m_socket->write(bytes, count);
+    }
 }
 
 void TSCX::SendString(std::string_view text)
@@ -193,12 +213,26 @@ void TSCX::ConnectNext()
     m_socket = tls ? tls : new QTcpSocket(this);
     m_socket->setProxy(QNetworkProxy::NoProxy); // the request goes through its own proxy setting
     if (tls) {
-        if (m_tlsConfiguration)
-            tls->setSslConfiguration(*m_tlsConfiguration);
+        QSslConfiguration configuration =
+            m_tlsConfiguration ? *m_tlsConfiguration : QSslConfiguration::defaultConfiguration();
+        configuration.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
+        const std::string ticketKey = LowerCase(m_peerName) + ":" + m_port + " " + m_trust;
+        if (auto known = SessionTickets().find(ticketKey); known != SessionTickets().end())
+            configuration.setSessionTicket(known->second);
+        tls->setSslConfiguration(configuration);
+        const auto keepTicket = [tls, ticketKey] {
+            QByteArray ticket = tls->sslConfiguration().sessionTicket();
+            if (!ticket.isEmpty())
+                SessionTickets()[ticketKey] = ticket;
+        };
+        QObject::connect(tls, &QSslSocket::newSessionTicketReceived, this, keepTicket);
         // The connection counts as open once the handshake is done; until
         // then the time-out runs again from the TCP connection.
         QObject::connect(tls, &QSslSocket::connected, this, [this] { RestartTimer(); });
-        QObject::connect(tls, &QSslSocket::encrypted, this, [this] { SocketConnected(); });
+        QObject::connect(tls, &QSslSocket::encrypted, this, [this, keepTicket] {
+            keepTicket();
+            SocketConnected();
+        });
         QObject::connect(tls, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
             SocketSslErrors(errors);
         });

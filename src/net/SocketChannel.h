@@ -39,7 +39,10 @@ enum TSCX_State { scxIdle, scxWaitDns, scxNoHost, scxOkHost, scxFail, scxConnect
 // handshake is part of connecting, and OnConnect fires once it succeeded. A
 // certificate the settings do not accept, or any other failure of the
 // handshake, ends the connection with OnFail and TlsError() naming the fault;
-// the host's other addresses are not tried, as they would fail alike.
+// the host's other addresses are not tried, as they would fail alike. A
+// session ticket the server gave is kept for the process, and a later
+// connection to the same server and port with the same trust settings
+// offers it to resume the session without a full handshake.
 class TSCX final : public QObject {
 public:
     using TNotifyEvent = std::function<void(TSCX& Sender)>;
@@ -138,6 +141,7 @@ private:
     std::string m_tlsError;
     std::vector<std::string> m_acceptedErrors;
     bool m_ignoreCertificateErrors = false;
+    std::string m_trust; // names the settings: a resumed session was checked with the same
     std::unique_ptr<QSslConfiguration> m_tlsConfiguration; // null: the library's default
     QTimer m_timer;
 };

@@ -11,6 +11,7 @@
 #include "html/HtmlParser.h"
 #include "html/ReferenceTable.h"
 #include "html/TagReferences.h"
+#include "rewrite/KeptPages.h"
 #include "rewrite/RewriteFooter.h"
 #include "rewrite/RewriteMap.h"
 #include "rewrite/RewriteMarkers.h"
@@ -99,10 +100,10 @@ struct TLinkChange {
 // (a footer written after such a tail by an earlier writer) joins the tail.
 class TPageRewrite {
 public:
-    TPageRewrite(const TPageRewriter& rewriter, std::string_view page)
+    TPageRewrite(const TPageRewriter& rewriter, std::string_view page, std::vector<TTag> items = {})
         : m_rewriter(rewriter)
         , m_source(page)
-        , m_parser(m_source)
+        , m_parser(m_source, std::move(items))
         , m_page(m_source.View())
         , m_blocks(m_parser, m_page)
     {
@@ -533,9 +534,9 @@ TPageRewriter::TPageRewriter(std::string directory, const TWebTree& tree, const 
     m_directory = WithTrailingSlash(std::move(m_directory));
 }
 
-std::string TPageRewriter::Rewrite(std::string_view page, std::string_view address) const
+std::string TPageRewriter::Rewrite(std::string_view page, std::string_view address, std::vector<TTag> items) const
 {
-    TPageRewrite pass(*this, page);
+    TPageRewrite pass(*this, page, std::move(items));
     std::string rewritten = pass.Run(address);
     // Only pages made by hand have seams (the blocks a rewrite writes follow
     // whole tags); such a page is rewritten as the next pass reads it.
@@ -551,9 +552,11 @@ std::string TPageRewriter::Rewrite(std::string_view page, std::string_view addre
     return rewritten;
 }
 
-TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string_view address) const
+TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string_view address, TKeptPages* kept) const
 {
-    return RewriteStored(fileName, [&](const std::string& original) { return Rewrite(original, address); });
+    return RewriteStored(fileName, kept, [&](const std::string& original, std::vector<TTag> items) {
+        return Rewrite(original, address, std::move(items));
+    });
 }
 
 std::string TPageRewriter::RewriteStyleSheet(std::string_view css) const
@@ -563,11 +566,13 @@ std::string TPageRewriter::RewriteStyleSheet(std::string_view css) const
 
 TRewriteResult TPageRewriter::RewriteStyleSheetFile(std::string_view fileName) const
 {
-    return RewriteStored(fileName, [&](const std::string& original) { return RewriteStyleSheet(original); });
+    return RewriteStored(fileName, nullptr,
+                         [&](const std::string& original, std::vector<TTag>) { return RewriteStyleSheet(original); });
 }
 
-TRewriteResult TPageRewriter::RewriteStored(std::string_view fileName,
-                                            const std::function<std::string(const std::string&)>& rewrite) const
+TRewriteResult TPageRewriter::RewriteStored(
+    std::string_view fileName, TKeptPages* kept,
+    const std::function<std::string(const std::string&, std::vector<TTag>)>& rewrite) const
 {
     if (fileName.empty())
         return {TRewriteStatus::Missing, "No stored file"};
@@ -579,14 +584,26 @@ TRewriteResult TPageRewriter::RewriteStored(std::string_view fileName,
 
     std::string original;
     std::string rewritten;
+    bool fromKept = false;
     try {
+        // The stamp is taken before the bytes are read: a file written
+        // meanwhile has another one by the time anyone looks again.
+        std::vector<TTag> items;
+        const std::optional<TFileStamp> stamp = kept ? StampOf(path) : std::nullopt;
+        if (stamp)
+            items = kept->Find(std::string(fileName), *stamp);
         original = ReadWholeFile(path);
-        rewritten = rewrite(original);
+        if (!items.empty() && stamp->Size != static_cast<std::int64_t>(original.size()))
+            items.clear();
+        fromKept = !items.empty();
+        rewritten = rewrite(original, std::move(items));
     } catch (const EVelbrinError& e) {
         return {TRewriteStatus::ReadError, e.what()};
     }
     if (rewritten == original)
-        return {TRewriteStatus::Unchanged, {}};
+        return {TRewriteStatus::Unchanged, {}, fromKept};
+    if (kept)
+        kept->Forget(std::string(fileName));
 
     try {
         // Like every stored page, left to the system to write back.
@@ -596,7 +613,7 @@ TRewriteResult TPageRewriter::RewriteStored(std::string_view fileName,
     } catch (const EVelbrinError& e) {
         return {TRewriteStatus::WriteError, e.what()};
     }
-    return {TRewriteStatus::Written, {}};
+    return {TRewriteStatus::Written, {}, fromKept};
 }
 
 TRewriteResult RewritePage(const std::string& directory, const TWebFile& page, const TWebTree& tree,

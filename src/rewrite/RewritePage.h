@@ -2,6 +2,7 @@
 
 #include "core/DateTime.h"
 #include "html/Reference.h"
+#include "html/Tag.h"
 #include "core/SystemFiles.h"
 
 #include <cstdint>
@@ -10,9 +11,11 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace velbrin {
 
+class TKeptPages;
 class TMAPLIST;
 class TWebFile;
 class TWebTree;
@@ -42,6 +45,9 @@ enum class TRewriteStatus : std::uint8_t {
 struct TRewriteResult {
     TRewriteStatus Status = TRewriteStatus::Missing;
     std::string Message; // why the page was not rewritten; empty when it was
+    // The page was rewritten from the items kept when it was stored, not
+    // tokenized again.
+    bool FromKeptItems = false;
 
     // The page now holds the rewritten content (written or already so).
     bool Done() const { return Status == TRewriteStatus::Written || Status == TRewriteStatus::Unchanged; }
@@ -87,12 +93,18 @@ public:
     // The bytes of a page rewritten; address is the page's own, for the
     // footer. Raises EInOutError when a map file it needs cannot be read, and
     // EStreamError for a page of 2 GiB or more.
-    std::string Rewrite(std::string_view page, std::string_view address) const;
+    // items: those of an earlier scan of these very bytes, if there are
+    // any (THtmlParser::Items); the page is then not tokenized again.
+    std::string Rewrite(std::string_view page, std::string_view address, std::vector<TTag> items = {}) const;
 
     // Rewrites the stored file in place: read whole, written through a
     // temporary file renamed over it, so that a failure leaves the previous
-    // content. A page that would not change is not written.
-    TRewriteResult RewriteFile(std::string_view fileName, std::string_view address) const;
+    // content. A page that would not change is not written. With kept, the
+    // items kept for the file are used when the file still has the size and
+    // modification time they were kept with; kept forgets them once the page
+    // is written.
+    TRewriteResult RewriteFile(std::string_view fileName, std::string_view address,
+                               TKeptPages* kept = nullptr) const;
 
     // A stored style sheet rewritten the same way: its references lead to
     // the stored files, a marker comment keeping each captured address.
@@ -103,8 +115,8 @@ private:
     // What an address found in a style sheet, or beside a tag's own link,
     // leads to; nullopt leaves it as captured.
     std::optional<std::string> ChooseAddress(std::string_view address, TReferenceKind kind) const;
-    TRewriteResult RewriteStored(std::string_view fileName,
-                                 const std::function<std::string(const std::string&)>& rewrite) const;
+    TRewriteResult RewriteStored(std::string_view fileName, TKeptPages* kept,
+                                 const std::function<std::string(const std::string&, std::vector<TTag>)>& rewrite) const;
 
     friend class TPageRewrite;
 

@@ -8,16 +8,19 @@ namespace velbrin {
 void TWebFile::SetDescription(std::string_view text)
 {
     m_description = ShortString(DecodeEntities(text));
+    TextChanged();
 }
 
 void TWebFile::SetFileName(std::string_view name)
 {
     m_fileName = ShortString(name);
+    TextChanged();
 }
 
 void TWebFile::SetMimeType(std::string_view type)
 {
     m_mimeType = ShortString(type);
+    TextChanged();
 }
 
 std::uint8_t TWebFile::GetLinkType() const

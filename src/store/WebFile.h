@@ -69,10 +69,25 @@ public:
     // Html := (type = 0), Background := (type = 2); Ismap is left alone.
     void SetLinkType(std::uint8_t type);
 
+    // Everything of the file that its stored record holds, as one number:
+    // two calls give the same number only when the record did not change in
+    // between (the texts count their changes).
+    std::uint64_t RecordMark() const
+    {
+        return std::uint64_t{State} | std::uint64_t{Flags} << 8 | std::uint64_t{WebDepth} << 16 |
+               std::uint64_t{LinkDepth} << 24 | std::uint64_t{m_textRevision} << 32;
+    }
+
 private:
     friend class TWebTree;
 
     void SetFlag(std::uint8_t flag, bool on);
+    void TextChanged()
+    {
+        // Never 0, so that a RecordMark is never 0 (the mark of "not saved").
+        if (++m_textRevision == 0)
+            m_textRevision = 1;
+    }
 
     std::string m_description;
     std::string m_fileName;
@@ -80,6 +95,11 @@ private:
     TWebNode* m_parent = nullptr;
     // The entry of m_parent that owns the file.
     std::size_t m_slot = 0;
+    std::uint32_t m_textRevision = 1;
+    // RecordMark() when the record was last written where it is kept (the
+    // project file or its journal); 0 when it never was, or when the tree
+    // entered the file under a further address since.
+    std::uint64_t m_savedMark = 0;
 };
 
 } // namespace velbrin

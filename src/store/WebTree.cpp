@@ -143,6 +143,9 @@ void TWebTree::Place(TWebNode& node, std::size_t slot, std::unique_ptr<TWebFile>
 {
     TWebNode::Entry& entry = node.m_entries[slot];
     entry.File = &file;
+    // The new address is not saved yet: the file's record is written again
+    // under every address it holds.
+    file.m_savedMark = 0;
     if (owned) {
         entry.OwnedFile = std::move(*owned);
         file.m_parent = &node;

@@ -177,6 +177,7 @@ public:
     // with the tree unchanged, when the stream is cut short or its count is
     // negative. Records replace files already held under the same address:
     // load into an empty tree when anything refers to its files.
+    // The records it enters count as saved (MarkSaved).
     bool LoadFromStream(TStream& stream, int version, const TPump& pump = {});
 
     // The records write a file entered under several addresses once per
@@ -195,6 +196,19 @@ public:
     // A stream that ends there, holds something else, or is cut short within
     // the section changes nothing.
     void LoadAliasesFromStream(TStream& stream);
+    // What changed since the tree was last saved, for a journal beside the
+    // project file: in the layout of SaveToStream (a count, then the records
+    // in walk order), the records of the addresses whose file was entered
+    // or changed since it was last marked saved, every address of such a
+    // file included. Loading them with LoadFromStream into a tree loaded
+    // from the last full save gives the tree a full save would give now,
+    // walk order included. Returns the files written, to be marked saved
+    // once the bytes are kept.
+    std::vector<TWebFile*> SaveChangesToStream(TStream& stream) const;
+    // The files, as they are now, count as saved.
+    static void MarkSaved(const std::vector<TWebFile*>& files);
+    // Every file counts as saved (after a full save).
+    void MarkAllSaved();
 
 private:
     struct Location {

@@ -123,8 +123,10 @@ bool TWebTree::LoadFromStream(TStream& stream, int version, const TPump& pump)
     }
     for (auto& [address, file] : records) {
         // A record the tree refuses, or one it displaces, is dropped.
+        TWebFile& entered = *file;
         std::unique_ptr<TWebFile> replaced;
-        AddFile(address, file, replaced);
+        if (AddFile(address, file, replaced))
+            entered.m_savedMark = entered.RecordMark();
     }
     return true;
 }
@@ -185,6 +187,45 @@ void TWebTree::LoadAliasesFromStream(TStream& stream)
         std::unique_ptr<TWebFile> replaced;
         AddFile(alias, *file, replaced);
     }
+}
+
+std::vector<TWebFile*> TWebTree::SaveChangesToStream(TStream& stream) const
+{
+    std::int64_t countAt = stream.Position();
+    WriteSmallInt(stream, 0);
+    std::size_t written = 0;
+    std::vector<TWebFile*> changed;
+    std::string address;
+    auto step = [&](TWebFile& file, const std::string* at) {
+        if (file.m_savedMark != file.RecordMark()) {
+            WriteRecord(stream, file, *at);
+            ++written;
+            // A file of two addresses is met twice; it is marked once.
+            if (changed.empty() || changed.back() != &file)
+                changed.push_back(&file);
+        }
+        return false;
+    };
+    detail::WalkWebNode(*m_root, &address, step);
+    std::int64_t end = stream.Position();
+    stream.SetPosition(countAt);
+    WriteSmallInt(stream, static_cast<std::int64_t>(written));
+    stream.SetPosition(end);
+    return changed;
+}
+
+void TWebTree::MarkSaved(const std::vector<TWebFile*>& files)
+{
+    for (TWebFile* file : files)
+        file->m_savedMark = file->RecordMark();
+}
+
+void TWebTree::MarkAllSaved()
+{
+    ForEachFile([](TWebFile& file) {
+        file.m_savedMark = file.RecordMark();
+        return false;
+    });
 }
 
 } // namespace velbrin

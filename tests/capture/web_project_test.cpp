@@ -395,3 +395,67 @@ TEST_F(WebProject, AFailedSaveIsReportedAndKeepsThePreviousFile)
     for (const std::string& name : ListFiles(capture, "*"))
         EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }
+
+namespace {
+
+std::string ProjectBytes(const TWEB& web)
+{
+    TMemoryStreamEx bytes;
+    web.WriteProject(bytes);
+    return bytes.ToString();
+}
+
+} // namespace
+
+TEST_F(WebProject, ProgressGoesToTheJournalAndIsFoldedInWhenLoaded)
+{
+    auto web = FullWeb();
+    const std::string file = capture + "Local.Web";
+    const std::string journal = file + std::string(kProjectJournalSuffix);
+    web->SaveToFile(file);
+    const std::string saved = ReadWholeFile(file);
+
+    // A record changed, a link entered and a MIME type learnt; then only a
+    // record changed.
+    TWebFile* home = web->Tree.FindFile("http://h.com/");
+    home->State = StateError;
+    TWebFile* next = web->NewLink(TLinkItem{LinkTypePage, "http://h.com/next.htm", "Next"}, home);
+    ASSERT_NE(next, nullptr);
+    web->MimeList.AddMime("text/plain", "txt", "Text", true);
+    web->SaveProgress();
+    next->State = StateCapturedPage;
+    next->SetFileName("next.htm");
+    web->SaveProgress();
+    const auto journalSize = GetFileSize(journal);
+    web->SaveProgress();
+    EXPECT_EQ(GetFileSize(journal), journalSize) << "nothing changed, nothing written";
+    EXPECT_EQ(ReadWholeFile(file), saved);
+
+    // The program is killed here: loading gives what a full save would have.
+    auto loaded = NewWeb();
+    ASSERT_TRUE(loaded->LoadFromFile(file));
+    EXPECT_EQ(ProjectBytes(*loaded), ProjectBytes(*web));
+    EXPECT_EQ(ReadWholeFile(file), ProjectBytes(*web));
+    EXPECT_FALSE(FileExists(journal));
+}
+
+TEST_F(WebProject, AJournalOlderThanItsProjectFileIsRemovedUnapplied)
+{
+    auto web = FullWeb();
+    const std::string file = capture + "Local.Web";
+    const std::string journal = file + std::string(kProjectJournalSuffix);
+    web->SaveToFile(file);
+    TWebFile* home = web->Tree.FindFile("http://h.com/");
+    home->State = StateNotFound;
+    web->SaveProgress();
+    const std::string stale = ReadWholeFile(journal);
+    home->State = StateError;
+    web->SaveToFile(file);
+    EXPECT_FALSE(FileExists(journal));
+
+    WriteWholeFile(journal, stale);
+    auto loaded = NewWeb();
+    ASSERT_TRUE(loaded->LoadFromFile(file));
+    EXPECT_EQ(loaded->Tree.FindFile("http://h.com/")->State, StateError);
+    EXPECT_FALSE(FileExists(journal));
+}

@@ -17,6 +17,7 @@ using namespace velbrin::testing;
 namespace {
 
 const std::string kAgent = "Accept:*/*\r\nUser-Agent: Mozilla/2.0 (Velbrin 1.073)\r\n";
+const std::string kEncoding = "Accept-Encoding: gzip, br\r\n";
 
 class RequestTest : public ::testing::Test {
 protected:
@@ -108,16 +109,17 @@ protected:
 TEST(HttpRequestPieces, DirectRequestWithoutPort)
 {
     auto pieces = HttpRequestPieces("http://srv.site.tld/docs/a.htm?x=1", false, "");
-    ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_EQ(pieces[0], "GET /docs/a.htm?x=1 HTTP/1.0\r\n");
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_EQ(pieces[0], "GET /docs/a.htm?x=1 HTTP/1.1\r\n");
     EXPECT_EQ(pieces[1], "Accept:*/*\r\nUser-Agent: Mozilla/2.0 (Velbrin 1.073)\r\nHost: srv.site.tld\r\n");
-    EXPECT_EQ(pieces[2], "\r\n");
+    EXPECT_EQ(pieces[2], "Accept-Encoding: gzip, br\r\n");
+    EXPECT_EQ(pieces[3], "\r\n");
 }
 
 TEST(HttpRequestPieces, ControlBytesCannotEndTheRequestLine)
 {
     auto pieces = HttpRequestPieces("http://srv/a\r\nX-Evil: 1", false, "");
-    EXPECT_EQ(pieces[0], "GET /a%0D%0AX-Evil: 1 HTTP/1.0\r\n");
+    EXPECT_EQ(pieces[0], "GET /a%0D%0AX-Evil: 1 HTTP/1.1\r\n");
 }
 
 TEST_F(RequestTest, HeaderAndBodyInOneBlock)
@@ -240,10 +242,10 @@ TEST_F(RequestTest, UnauthorizedThenBasicCredentialsFromInsideTheHeaderEvent)
     EXPECT_TRUE(Errors.empty());
     EXPECT_EQ(Body(), "secret");
     ASSERT_EQ(Server.Requests().size(), 2u);
-    std::string host = "Host: 127.0.0.1:" + std::to_string(Server.Port()) + "\r\n";
-    EXPECT_EQ(Server.Requests()[0], "GET /private/ HTTP/1.0\r\n" + kAgent + host + "\r\n");
+    std::string host = "Host: 127.0.0.1:" + std::to_string(Server.Port()) + "\r\n" + kEncoding;
+    EXPECT_EQ(Server.Requests()[0], "GET /private/ HTTP/1.1\r\n" + kAgent + host + "\r\n");
     EXPECT_EQ(Server.Requests()[1],
-              "GET /private/ HTTP/1.0\r\n" + kAgent + host + "Authorization: Basic dXNlcjpwYXNz\r\n\r\n");
+              "GET /private/ HTTP/1.1\r\n" + kAgent + host + "Authorization: Basic dXNlcjpwYXNz\r\n\r\n");
 }
 
 TEST_F(RequestTest, ConnectionClosedBeforeTheHeaderEndsFailsWithRetry)
@@ -333,8 +335,8 @@ TEST_F(RequestTest, ExactRequestBytesWithPort)
     Request->Get(Server.Url("/docs/a.htm?x=1"), "", 80);
     ASSERT_TRUE(WaitFinished());
     ASSERT_EQ(Server.Requests().size(), 1u);
-    EXPECT_EQ(Server.Requests()[0], "GET /docs/a.htm?x=1 HTTP/1.0\r\n" + kAgent + "Host: 127.0.0.1:"
-                                        + std::to_string(Server.Port()) + "\r\n\r\n");
+    EXPECT_EQ(Server.Requests()[0], "GET /docs/a.htm?x=1 HTTP/1.1\r\n" + kAgent + "Host: 127.0.0.1:"
+                                        + std::to_string(Server.Port()) + "\r\n" + kEncoding + "\r\n");
 }
 
 TEST_F(RequestTest, ProxyGetsTheWholeUrlAndTheNameIsNotLookedUp)
@@ -345,8 +347,8 @@ TEST_F(RequestTest, ProxyGetsTheWholeUrlAndTheNameIsNotLookedUp)
     ASSERT_TRUE(WaitFinished());
     EXPECT_EQ(Completes, 1);
     ASSERT_EQ(Server.Requests().size(), 1u);
-    EXPECT_EQ(Server.Requests()[0], "GET http://srv.site.test/a.htm HTTP/1.0\r\n" + kAgent
-                                        + "Host: srv.site.test\r\n\r\n");
+    EXPECT_EQ(Server.Requests()[0], "GET http://srv.site.test/a.htm HTTP/1.1\r\n" + kAgent
+                                        + "Host: srv.site.test\r\n" + kEncoding + "\r\n");
     EXPECT_EQ(Resolver->Lookups("srv.site.test"), 0);
     EXPECT_EQ(Request->Proxy(), "127.0.0.1");
 
@@ -356,8 +358,8 @@ TEST_F(RequestTest, ProxyGetsTheWholeUrlAndTheNameIsNotLookedUp)
     Request->Get("http://srv.site.test:8080/b.htm", "http://127.0.0.1/", Server.Port());
     ASSERT_TRUE(WaitUntil([&] { return Completes == 1; }));
     ASSERT_EQ(Server.Requests().size(), 2u);
-    EXPECT_EQ(Server.Requests()[1], "GET http://srv.site.test:8080/b.htm HTTP/1.0\r\n" + kAgent
-                                        + "Host: srv.site.test:8080\r\nAuthorization: Basic dXNlcjo=\r\n\r\n");
+    EXPECT_EQ(Server.Requests()[1], "GET http://srv.site.test:8080/b.htm HTTP/1.1\r\n" + kAgent
+                                        + "Host: srv.site.test:8080\r\n" + kEncoding + "Authorization: Basic dXNlcjo=\r\n\r\n");
 }
 
 TEST_F(RequestTest, HostNameIsResolvedOnceAndItsAddressCached)
@@ -378,8 +380,8 @@ TEST_F(RequestTest, HostNameIsResolvedOnceAndItsAddressCached)
     ASSERT_TRUE(WaitUntil([&] { return Completes == 2; }));
     EXPECT_EQ(Resolver->Lookups("www.site.test"), 1);
     EXPECT_EQ(Body(), "two");
-    EXPECT_EQ(Server.Requests()[1], "GET / HTTP/1.0\r\n" + kAgent + "Host: www.site.test:"
-                                        + std::to_string(Server.Port()) + "\r\n\r\n");
+    EXPECT_EQ(Server.Requests()[1], "GET / HTTP/1.1\r\n" + kAgent + "Host: www.site.test:"
+                                        + std::to_string(Server.Port()) + "\r\n" + kEncoding + "\r\n");
 }
 
 TEST_F(RequestTest, UnresolvableHostIsCachedAndFailsAtOnceTheSecondTime)

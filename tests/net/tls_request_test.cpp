@@ -22,7 +22,7 @@ using namespace velbrin::testing;
 
 namespace {
 
-const std::string kRequestHead = "GET /a.htm HTTP/1.0\r\nAccept:*/*\r\nUser-Agent: Mozilla/2.0 (Velbrin 1.073)\r\n";
+const std::string kRequestHead = "GET /a.htm HTTP/1.1\r\nAccept:*/*\r\nUser-Agent: Mozilla/2.0 (Velbrin 1.073)\r\n";
 const std::string kIssuerUnknown = "The issuer certificate of a locally looked up certificate could not be found";
 
 // A throw-away authority and server certificate, made once for the suite
@@ -151,7 +151,8 @@ TEST_F(TlsRequestTest, WithTheTestAuthorityTheBodyArrivesOverTls)
     EXPECT_TRUE(Errors.empty());
     EXPECT_EQ(ReadWholeFile(BodyPath), "over tls!");
     ASSERT_EQ(Server.Requests().size(), 1u);
-    EXPECT_EQ(Server.Requests()[0], kRequestHead + "Host: localhost:" + std::to_string(Server.Port()) + "\r\n\r\n");
+    EXPECT_EQ(Server.Requests()[0], kRequestHead + "Host: localhost:" + std::to_string(Server.Port())
+                                        + "\r\nAccept-Encoding: gzip, br\r\n\r\n");
     EXPECT_TRUE(Request.AcceptedCertificateErrors().empty());
     EXPECT_EQ(Request.ErrorText(), "");
 }

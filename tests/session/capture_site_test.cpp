@@ -271,6 +271,33 @@ TEST_F(SaveEvery50, FiftiethKeptFileWritesTheProjectOnce)
     EXPECT_EQ(saved->CapturedCount, 50);
 }
 
+TEST_F(SaveEvery50, AKilledSessionLosesAtMostTheLast50KeptFiles)
+{
+    std::string page = "<BODY>";
+    for (int i = 0; i < 120; ++i) {
+        std::string name = "/p" + std::to_string(i) + ".gif";
+        page += "<IMG SRC=\"" + name.substr(1) + "\">";
+        server.Gif(name);
+    }
+    server.Page("/index.htm", page);
+    auto web = SiteWeb("/index.htm");
+    web->SaveToFile(project);
+    const std::string before = ReadWholeFile(project);
+    // The session ends without its closing save, as when it is killed.
+    Capture(*web);
+    ASSERT_EQ(web->CapturedCount, 121);
+    EXPECT_EQ(ReadWholeFile(project), before) << "periodic saves append to the journal";
+
+    auto resumed = NewWeb();
+    ASSERT_TRUE(resumed->LoadFromFile(project));
+    EXPECT_EQ(resumed->CapturedCount, 100);
+    EXPECT_EQ(resumed->Tree.CountFiles([](const TWebFile& f) {
+        return f.State == StateCapturedPage || f.State == StateCapturedFile;
+    }), 100u);
+    EXPECT_EQ(resumed->UpdateTodo(), 21);
+    EXPECT_FALSE(FileExists(project + std::string(kProjectJournalSuffix)));
+}
+
 TEST_F(SaveEvery50, FortyNineKeptFilesWriteNothing)
 {
     auto web = CaptureSite(48);

@@ -314,3 +314,58 @@ TEST(WebTreeAliases, ASectionThatDoesNotFitTheRecordsChangesNothing)
     EXPECT_FALSE(shared(Str("ALIASES") + Count(2) + Str("http://h.com/x") + Str("http://h.com/a") +
                         Str("http://h.com/b") + Str("http://h.com/c")));
 }
+
+// What a journal keeps: only the records that changed, and loaded over the
+// last full save they give the tree a full save would give now.
+TEST(WebTreeChanges, ChangedRecordsOverTheLastSaveGiveTheWholeTree)
+{
+    TWebTree tree;
+    TWebFile* home = Add(tree, "http://h.com/", "INDEX.htm");
+    TWebFile* a = Add(tree, "http://h.com/d/a.htm", "a.htm");
+    Add(tree, "http://h.com/d/b.htm", "b.htm");
+    Add(tree, "http://h.com/e/c.htm", "c.htm");
+    TMemoryStreamEx full;
+    tree.SaveToStream(full);
+    tree.MarkAllSaved();
+    TWebTree loaded;
+    ASSERT_TRUE(Load(loaded, full.ToString(), TWebTree::kCurrentVersion));
+
+    TMemoryStreamEx nothing;
+    EXPECT_TRUE(tree.SaveChangesToStream(nothing).empty());
+    EXPECT_EQ(nothing.ToString(), Count(0));
+
+    // A state, a text, a new address in an old directory and one in a new
+    // directory, and an unchanged file entered under a second address.
+    home->State = StateCapturedPage;
+    a->SetDescription("Title");
+    Add(tree, "http://h.com/new/n.htm", "n.htm");
+    Add(tree, "http://h.com/d/z.htm", "z.htm");
+    std::unique_ptr<TWebFile> replaced;
+    TWebFile* c = tree.FindFile("http://h.com/e/c.htm");
+    ASSERT_TRUE(tree.AddFile("http://h.com/e/alias.htm", *c, replaced));
+
+    TMemoryStreamEx changes;
+    std::vector<TWebFile*> changed = tree.SaveChangesToStream(changes);
+    EXPECT_EQ(changed.size(), 5u);
+    const std::string bytes = changes.ToString();
+    EXPECT_EQ(bytes, Count(6) + Record(2, 1, 0, 0, "http://h.com/", "INDEX.htm", "") + Str("") +
+                         Record(0, 1, 0, 0, "http://h.com/d/a.htm", "a.htm", "Title") + Str("") +
+                         Record(0, 1, 0, 0, "http://h.com/d/z.htm", "z.htm", "") + Str("") +
+                         Record(0, 1, 0, 0, "http://h.com/e/c.htm", "c.htm", "") + Str("") +
+                         Record(0, 1, 0, 0, "http://h.com/e/alias.htm", "c.htm", "") + Str("") +
+                         Record(0, 1, 0, 0, "http://h.com/new/n.htm", "n.htm", "") + Str(""));
+    ASSERT_TRUE(Load(loaded, bytes, TWebTree::kCurrentVersion));
+    TMemoryStreamEx now;
+    TMemoryStreamEx rebuilt;
+    tree.SaveToStream(now);
+    loaded.SaveToStream(rebuilt);
+    EXPECT_EQ(rebuilt.ToString(), now.ToString());
+
+    // Marked saved, they are not written again until they change.
+    TWebTree::MarkSaved(changed);
+    TMemoryStreamEx after;
+    EXPECT_TRUE(tree.SaveChangesToStream(after).empty());
+    a->State = StateCapturedPage;
+    TMemoryStreamEx again;
+    EXPECT_EQ(tree.SaveChangesToStream(again), std::vector<TWebFile*>{a});
+}

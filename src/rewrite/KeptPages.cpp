@@ -1,0 +1,60 @@
+#include "rewrite/KeptPages.h"
+
+#include "html/EditedItems.h"
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+namespace velbrin {
+
+std::optional<TFileStamp> StampOf(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path file(path);
+    const auto size = std::filesystem::file_size(file, error);
+    if (error)
+        return std::nullopt;
+    const auto time = std::filesystem::last_write_time(file, error);
+    if (error)
+        return std::nullopt;
+    return TFileStamp{static_cast<std::int64_t>(size),
+                      std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count()};
+}
+
+void TKeptPages::Keep(const std::string& fileName, const std::vector<TTag>& items, const TFileStamp& stamp)
+{
+    Forget(fileName);
+    if (items.empty())
+        return;
+    std::string code = EncodeItems(items);
+    if (m_bytes + code.size() > m_budget)
+        return;
+    m_bytes += code.size();
+    m_pages.insert_or_assign(fileName, TKept{std::move(code), stamp});
+}
+
+std::vector<TTag> TKeptPages::Find(const std::string& fileName, const TFileStamp& stamp) const
+{
+    const auto found = m_pages.find(fileName);
+    if (found == m_pages.end() || !(found->second.Stamp == stamp))
+        return {};
+    return DecodeItems(found->second.Items);
+}
+
+void TKeptPages::Forget(const std::string& fileName)
+{
+    const auto found = m_pages.find(fileName);
+    if (found == m_pages.end())
+        return;
+    m_bytes -= found->second.Items.size();
+    m_pages.erase(found);
+}
+
+void TKeptPages::Clear()
+{
+    m_pages.clear();
+    m_bytes = 0;
+}
+
+} // namespace velbrin
