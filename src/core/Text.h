@@ -12,6 +12,18 @@ using TStringList = std::vector<std::string>;
 // Blank: any byte of code 32 or lower. Word: a maximal run of non-blanks.
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+// The value of a hexadecimal digit of either case; -1 for any other byte.
+inline int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Positions are 1-based, as in the texts they describe; 0 means "none".
 
 // Position of the first non-blank at or after start; 0 when none.

@@ -1,6 +1,7 @@
 #include "html/AttributeValue.h"
 
 #include "core/Entities.h"
+#include "core/Text.h"
 
 #include <algorithm>
 
@@ -11,17 +12,6 @@ namespace {
 bool IsAsciiAlnum(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // The character reference that begins at raw[pos] (an "&"): its length, and
@@ -39,7 +29,7 @@ std::size_t MatchReference(std::string_view raw, std::size_t pos, char& byte)
         const std::size_t digits = at;
         long code = 0;
         for (; at < raw.size(); ++at) {
-            const int digit = hex ? HexDigit(raw[at]) : (raw[at] >= '0' && raw[at] <= '9' ? raw[at] - '0' : -1);
+            const int digit = hex ? HexDigitValue(raw[at]) : (raw[at] >= '0' && raw[at] <= '9' ? raw[at] - '0' : -1);
             if (digit < 0)
                 break;
             // Anything past a byte is refused; leading zeros are not.

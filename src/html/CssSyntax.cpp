@@ -1,5 +1,7 @@
 #include "html/CssSyntax.h"
 
+#include "core/Text.h"
+
 namespace velbrin::css {
 
 namespace {
@@ -9,17 +11,6 @@ constexpr std::uint32_t kReplacement = 0xFFFD;
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool IsIdentStart(char c)
@@ -136,14 +127,14 @@ std::size_t ReadEscape(std::string_view text, std::size_t at, std::string& out)
         AppendCodePoint(out, kReplacement);
         return at;
     }
-    if (HexValue(text[at]) < 0) {
+    if (HexDigitValue(text[at]) < 0) {
         AppendByte(out, text[at]);
         return at + 1;
     }
     std::uint32_t codePoint = 0;
     std::size_t i = at;
-    while (i < text.size() && i - at < 6 && HexValue(text[i]) >= 0)
-        codePoint = codePoint * 16 + static_cast<std::uint32_t>(HexValue(text[i++]));
+    while (i < text.size() && i - at < 6 && HexDigitValue(text[i]) >= 0)
+        codePoint = codePoint * 16 + static_cast<std::uint32_t>(HexDigitValue(text[i++]));
     if (i < text.size() && IsBlank(text[i]))
         i = SkipNewline(text, i);
     AppendCodePoint(out, codePoint);

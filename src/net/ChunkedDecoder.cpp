@@ -1,5 +1,6 @@
 #include "net/ChunkedDecoder.h"
 
+#include "core/Text.h"
 #include "net/HttpHeader.h"
 
 #include <algorithm>
@@ -12,17 +13,6 @@ namespace {
 constexpr std::size_t kMaxSizeLine = 4096;
 // 15 hexadecimal digits: a size that an int64 still holds.
 constexpr int kMaxSizeDigits = 15;
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -54,7 +44,7 @@ TChunkedDecoder::TResult TChunkedDecoder::Feed(std::string_view block, std::stri
         const char c = block[pos++];
         switch (m_state) {
         case TState::Size: {
-            const int digit = HexValue(c);
+            const int digit = HexDigitValue(c);
             if (digit >= 0) {
                 if (++m_digits > kMaxSizeDigits)
                     return Stop(TState::Error);
