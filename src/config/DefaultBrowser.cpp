@@ -48,20 +48,25 @@ std::string FindDesktopEntry(std::string_view desktopId)
 {
     if (desktopId.empty() || desktopId.find('/') != std::string_view::npos)
         return {};
-    std::vector<std::string> bases;
-    if (std::string home = DataHome(); !home.empty())
-        bases.push_back(home);
-    for (std::string& dir : DataDirs())
-        bases.push_back(std::move(dir));
-    for (const std::string& base : bases) {
-        std::string found = FindUnder(base + "applications/", desktopId);
+    for (const std::string& dir : ApplicationDirs()) {
+        std::string found = FindUnder(dir, desktopId);
         if (!found.empty())
             return found;
     }
     return {};
 }
 
-std::string DesktopEntryExec(const std::string& fileName)
+std::vector<std::string> ApplicationDirs()
+{
+    std::vector<std::string> dirs;
+    if (std::string home = DataHome(); !home.empty())
+        dirs.push_back(home + "applications/");
+    for (const std::string& dir : DataDirs())
+        dirs.push_back(dir + "applications/");
+    return dirs;
+}
+
+std::string DesktopEntryValue(const std::string& fileName, std::string_view key)
 {
     std::string text;
     try {
@@ -85,14 +90,16 @@ std::string DesktopEntryExec(const std::string& fileName)
             inEntry = line == "[Desktop Entry]";
             continue;
         }
-        if (!inEntry || line.compare(0, 4, "Exec") != 0)
+        if (!inEntry || line.compare(0, key.size(), key) != 0)
             continue;
-        std::size_t equals = line.find_first_not_of(" \t", 4);
+        std::size_t equals = line.find_first_not_of(" \t", key.size());
         if (equals != std::string::npos && line[equals] == '=')
             return TrimBlanks(std::string_view(line).substr(equals + 1));
     }
     return {};
 }
+
+std::string DesktopEntryExec(const std::string& fileName) { return DesktopEntryValue(fileName, "Exec"); }
 
 std::string CommandProgram(std::string_view command)
 {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velbrin {
 
@@ -27,6 +28,14 @@ std::string DefaultBrowserProgram(const TDefaultApplication& defaultApplication)
 // each of DataDirs(); the "-" of an id may stand for a subdirectory
 // ("suite-viewer.desktop" is also "suite/viewer.desktop"). Empty when none.
 std::string FindDesktopEntry(std::string_view desktopId);
+
+// The "applications/" directories of DataHome(), then of each of DataDirs(),
+// where desktop entries are found.
+std::vector<std::string> ApplicationDirs();
+
+// The value of a key of the [Desktop Entry] group of the file ("Icon", not
+// "Icon[fr]"); empty when none, or when the file is too large to be one.
+std::string DesktopEntryValue(const std::string& fileName, std::string_view key);
 
 // The Exec= value of the [Desktop Entry] group of the file; empty when none.
 std::string DesktopEntryExec(const std::string& fileName);
