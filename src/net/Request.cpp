@@ -243,14 +243,7 @@ bool TRequest::KeepsConnectionFor(std::string_view url, std::string_view proxy, 
 // The next request goes over the connection the last one left open.
 void TRequest::Reuse()
 {
-    m_kept = false;
-    m_reused = true;
-    m_busy = 1;
-    m_phase = 0;
-    SaveBody = true;
-    BodyInMemory = false;
-    std::string().swap(m_body);
-    m_bodyReceived = 0;
+    BeginExchange(true);
     ResetResponse();
     m_acceptedErrors = m_socket->AcceptedCertificateErrors();
     for (const std::string& error : m_acceptedErrors) {
@@ -303,16 +296,23 @@ bool TRequest::RetryOnFreshConnection()
     return true;
 }
 
-void TRequest::Connect()
+// A request starts: busy, in its first phase, its body saved to a file
+// unless its owner says otherwise after the header.
+void TRequest::BeginExchange(bool reused)
 {
     m_kept = false;
-    m_reused = false;
+    m_reused = reused;
     m_busy = 1;
     m_phase = 0;
     SaveBody = true;
     BodyInMemory = false;
     std::string().swap(m_body);
     m_bodyReceived = 0;
+}
+
+void TRequest::Connect()
+{
+    BeginExchange(false);
 
     const bool tls = GetProtocol(m_url) == ProtocolHttps;
     if (tls && !m_proxy.empty()) {

@@ -174,6 +174,7 @@ public:
     static void SetTraceMode(bool on);
 
 private:
+    void BeginExchange(bool reused);
     void Connect();
     void SendRequest();
     void ChannelNoHost();
