@@ -224,6 +224,11 @@ private:
     bool Holds(const TWebFile& file) const;
 
     static void WriteRecord(TStream& stream, const TWebFile& file, const std::string& address);
+    // Writes a count, then the record of each address of the walk whose file
+    // `take` accepts, and puts the number written in the count (defined and
+    // used in WebTreeStream.cpp only).
+    template <class Take>
+    void WriteWalkRecords(TStream& stream, Take&& take) const;
     static std::unique_ptr<TWebFile> ReadRecord(TStream& stream, int version, std::string& address);
 
     std::unique_ptr<TWebNode> m_root;

@@ -79,24 +79,36 @@ std::unique_ptr<TWebFile> TWebTree::ReadRecord(TStream& stream, int version, std
     return file;
 }
 
-void TWebTree::SaveToStream(TStream& stream, const TPump& pump) const
+// Raises before anything is written when the count does not fit.
+template <class Take>
+void TWebTree::WriteWalkRecords(TStream& stream, Take&& take) const
 {
-    std::int64_t countAt = stream.Position();
+    const std::int64_t countAt = stream.Position();
     WriteSmallInt(stream, 0);
     std::size_t written = 0;
     std::string address;
-    auto step = [&](const TWebFile& file, const std::string* at) {
-        WriteRecord(stream, file, *at);
-        if (++written % kPumpBatch == 0)
-            LetEventsThrough(pump);
+    auto step = [&](TWebFile& file, const std::string* at) {
+        if (take(file)) {
+            WriteRecord(stream, file, *at);
+            ++written;
+        }
         return false;
     };
     detail::WalkWebNode(*m_root, &address, step);
-    std::int64_t end = stream.Position();
+    const std::int64_t end = stream.Position();
     stream.SetPosition(countAt);
-    // Raises before anything is written when the count does not fit.
     WriteSmallInt(stream, static_cast<std::int64_t>(written));
     stream.SetPosition(end);
+}
+
+void TWebTree::SaveToStream(TStream& stream, const TPump& pump) const
+{
+    std::size_t seen = 0;
+    WriteWalkRecords(stream, [&](const TWebFile&) {
+        if (++seen % kPumpBatch == 0)
+            LetEventsThrough(pump);
+        return true;
+    });
 }
 
 bool TWebTree::LoadFromStream(TStream& stream, int version, const TPump& pump)
@@ -191,26 +203,15 @@ void TWebTree::LoadAliasesFromStream(TStream& stream)
 
 std::vector<TWebFile*> TWebTree::SaveChangesToStream(TStream& stream) const
 {
-    std::int64_t countAt = stream.Position();
-    WriteSmallInt(stream, 0);
-    std::size_t written = 0;
     std::vector<TWebFile*> changed;
-    std::string address;
-    auto step = [&](TWebFile& file, const std::string* at) {
-        if (file.m_savedMark != file.RecordMark()) {
-            WriteRecord(stream, file, *at);
-            ++written;
-            // A file of two addresses is met twice; it is marked once.
-            if (changed.empty() || changed.back() != &file)
-                changed.push_back(&file);
-        }
-        return false;
-    };
-    detail::WalkWebNode(*m_root, &address, step);
-    std::int64_t end = stream.Position();
-    stream.SetPosition(countAt);
-    WriteSmallInt(stream, static_cast<std::int64_t>(written));
-    stream.SetPosition(end);
+    WriteWalkRecords(stream, [&](TWebFile& file) {
+        if (file.m_savedMark == file.RecordMark())
+            return false;
+        // A file of two addresses is met twice; it is marked once.
+        if (changed.empty() || changed.back() != &file)
+            changed.push_back(&file);
+        return true;
+    });
     return changed;
 }
 
