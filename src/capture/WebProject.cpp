@@ -266,8 +266,14 @@ void TWEB::DropUnkeptFiles(std::int64_t since)
         if (!it->is_regular_file(ignored))
             continue;
         const std::string name = it->path().filename().string();
-        // Names of the program's own files (index pages, style sheet,
-        // temporary files) start with "_" or "."; captured names never do.
+        // A file being replaced when the program was killed: its target is
+        // whole either way.
+        if (IsAtomicTempName(name)) {
+            DeleteFile(Path + name);
+            continue;
+        }
+        // Names of the program's own files (index pages, style sheet) start
+        // with "_" or "."; captured names never do.
         if (name.starts_with('_') || name.starts_with('.') || IsReservedLocalName(name) || keep.contains(name))
             continue;
         auto written = it->last_write_time(ignored);

@@ -13,6 +13,10 @@ namespace velbrin {
 
 namespace {
 
+// What mkstemp makes of a temporary name: the infix, then six characters.
+constexpr std::string_view kTempInfix = ".tmp-";
+constexpr std::size_t kTempSuffixLength = 6;
+
 std::string SystemMessage(int code)
 {
     return std::strerror(code);
@@ -141,7 +145,7 @@ TAtomicFileStream::TAtomicFileStream(const std::string& targetName, unsigned per
     std::string::size_type slash = targetName.rfind('/');
     std::string dir = slash == std::string::npos ? std::string() : targetName.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? targetName : targetName.substr(slash + 1);
-    std::string pattern = dir + "." + base + ".tmp-XXXXXX";
+    std::string pattern = dir + "." + base + std::string(kTempInfix) + "XXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         int code = errno;
@@ -192,6 +196,13 @@ void TAtomicFileStream::Commit()
         NoteFileReplaced(m_targetName);
     else
         NoteFileCreated(m_targetName);
+}
+
+bool IsAtomicTempName(std::string_view name)
+{
+    if (name.size() < 2 + kTempInfix.size() + kTempSuffixLength || name.front() != '.')
+        return false;
+    return name.substr(name.size() - kTempSuffixLength - kTempInfix.size(), kTempInfix.size()) == kTempInfix;
 }
 
 } // namespace velbrin

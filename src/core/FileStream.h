@@ -3,6 +3,7 @@
 #include "core/Stream.h"
 
 #include <string>
+#include <string_view>
 
 namespace velbrin {
 
@@ -73,5 +74,9 @@ private:
     TFlush m_flush;
     bool m_committed = false;
 };
+
+// Whether a file name is one of TAtomicFileStream's temporary files
+// (".<target>.tmp-XXXXXX"): a program killed while writing leaves one behind.
+bool IsAtomicTempName(std::string_view name);
 
 } // namespace velbrin

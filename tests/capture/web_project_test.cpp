@@ -431,12 +431,20 @@ TEST_F(WebProject, ProgressGoesToTheJournalAndIsFoldedInWhenLoaded)
     EXPECT_EQ(GetFileSize(journal), journalSize) << "nothing changed, nothing written";
     EXPECT_EQ(ReadWholeFile(file), saved);
 
-    // The program is killed here: loading gives what a full save would have.
+    // The program is killed here, with a kept file, one stored after the
+    // last entry and one half replaced on disk: loading gives what a full
+    // save would have, and only the kept file stays.
+    WriteWholeFile(capture + "next.htm", "kept");
+    WriteWholeFile(capture + "later.htm", "not in the journal");
+    WriteWholeFile(capture + ".next.htm.tmp-Ab12Cd", "half");
     auto loaded = NewWeb();
     ASSERT_TRUE(loaded->LoadFromFile(file));
     EXPECT_EQ(ProjectBytes(*loaded), ProjectBytes(*web));
     EXPECT_EQ(ReadWholeFile(file), ProjectBytes(*web));
     EXPECT_FALSE(FileExists(journal));
+    EXPECT_TRUE(FileExists(capture + "next.htm"));
+    EXPECT_FALSE(FileExists(capture + "later.htm"));
+    EXPECT_FALSE(FileExists(capture + ".next.htm.tmp-Ab12Cd"));
 }
 
 TEST_F(WebProject, AJournalOlderThanItsProjectFileIsRemovedUnapplied)
