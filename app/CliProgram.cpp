@@ -136,7 +136,8 @@ int RunCommandLineProgram(const std::vector<std::string>& arguments, const std::
         return kExitUnusable;
     }
 
-    TProgramStart start = StartProgramSettings(line.WorkPath);
+    // The command line never opens a browser: it does not ask the desktop for one.
+    TProgramStart start = StartProgramSettings(line.WorkPath, {});
     for (const std::string& note : start.Notes)
         Say(note);
     if (!start.Error.empty()) {

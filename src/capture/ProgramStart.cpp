@@ -7,7 +7,7 @@
 
 namespace velbrin {
 
-TProgramStart StartProgramSettings(const std::string& requestedWorkPath)
+TProgramStart StartProgramSettings(const std::string& requestedWorkPath, TDefaultApplication defaultApplication)
 {
     TProgramStart start;
     SetProgramDir(LocateProgramDir());
@@ -18,7 +18,8 @@ TProgramStart StartProgramSettings(const std::string& requestedWorkPath)
         if (!requestedWorkPath.empty() && !ReadProfileWorkPath().empty())
             AdoptWorkPath(requestedWorkPath);
         start.Settings = std::make_unique<TParam>(CommandLineWorkPathChooser(
-            requestedWorkPath, [notes](const std::string& note) { notes->push_back(note); }));
+            requestedWorkPath, [notes](const std::string& note) { notes->push_back(note); }),
+            std::move(defaultApplication));
     } catch (const EVelbrinError& e) {
         start.Notes = *notes;
         start.Error = e.what();

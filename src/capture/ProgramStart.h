@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/DefaultBrowser.h"
 #include "config/WorkPath.h"
 
 #include <memory>
@@ -22,7 +23,10 @@ struct TProgramStart {
 // working path established (requestedWorkPath, from "--workpath DIR", is
 // adopted and remembered when not empty; without any working path the
 // suggested one, "$HOME/Webs/", is created and noted), the settings are read,
-// and their certificate file is checked.
-TProgramStart StartProgramSettings(const std::string& requestedWorkPath);
+// and their certificate file is checked. defaultApplication finds the
+// desktop's browser; a program that never opens one passes none, and starts
+// without asking the desktop (which runs helper programs).
+TProgramStart StartProgramSettings(const std::string& requestedWorkPath,
+                                   TDefaultApplication defaultApplication = XdgDefaultApplication);
 
 } // namespace velbrin

@@ -140,7 +140,7 @@ void TParam::WriteSettings() const
 
 bool TParam::FindBrowser()
 {
-    if (BrowserAuto)
+    if (BrowserAuto && m_defaultApplication)
         ExeName = DefaultBrowserProgram(m_defaultApplication);
     if (PaintBrowserIcon)
         PaintBrowserIcon(ExeName);

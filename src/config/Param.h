@@ -84,7 +84,8 @@ public:
     // (the previous file then stays as it was).
     void WriteSettings() const;
     // With BrowserAuto, ExeName becomes the desktop's default browser program
-    // (empty when there is none); otherwise it stays as chosen. True when
+    // (empty when there is none); otherwise, or without a way to ask the
+    // desktop, it stays as chosen. True when
     // ExeName names an existing file.
     bool FindBrowser();
 

@@ -317,3 +317,17 @@ TEST_F(ParamTest, ChosenBrowserStaysWhenTheSearchIsOff)
     EXPECT_FALSE(param.FindBrowser());
     EXPECT_EQ(param.ExeName, env.dir / "bin/gone");
 }
+
+TEST_F(ParamTest, WithoutAWayToAskTheDesktopTheStoredBrowserStays)
+{
+    // The command line starts this way: it must neither run the desktop's
+    // helpers nor clear the browser the desktop program found.
+    WriteText(webs + "velbrin.ini", "[Browser]\nAuto=1\nExeName=/usr/bin/found-before\n");
+    WriteProfileWorkPath(webs);
+    {
+        TParam param(Chooser(), TDefaultApplication());
+        EXPECT_TRUE(param.BrowserAuto);
+        EXPECT_EQ(param.ExeName, "/usr/bin/found-before");
+    }
+    EXPECT_NE(Settings().find("ExeName=/usr/bin/found-before\r\n"), std::string::npos);
+}
