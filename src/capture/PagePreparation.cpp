@@ -21,16 +21,17 @@ void WriteText(TStream& out, std::string_view text) { out.WriteBuffer(text.data(
 
 } // namespace
 
-std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, TMemoryStreamEx& source,
+std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::string_view page,
                               const TLinkFilter& validator, std::string& title, std::vector<TTag>& items)
 {
     TWEB& web = *this;
+    TViewStream source(page);
     THtmlParser parser(source);
-    const std::string_view page = source.View();
     // The items of the prepared page, followed as it is written: the
     // resolution pass then need not scan it again.
     TEditedItems edited(parser, page);
-    TMemoryStreamEx out;
+    // Room for the page once its links are absolute, allocated once.
+    TStringStream out(page.size() + page.size() / 2 + 4096);
     // Every link resolves against the base: it is parsed once, and again
     // only when a BASE tag changes it.
     std::string base(pageUrl);
@@ -145,9 +146,9 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, TMemor
         }
         const std::int64_t tagAt = out.Size();
         if (hasOthers) {
-            TMemoryStreamEx written;
+            TStringStream written;
             parser.WriteTag(i, written, edits);
-            const std::string own = written.ToString();
+            const std::string own = written.Take();
             // A BASE tag's own address is the base of its other references.
             const std::string rewritten = RewriteOtherReferences(own, item.Kind, absoluteOther, TCapturedValues::Replace);
             WriteText(out, rewritten);
@@ -160,12 +161,12 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, TMemor
             edited.Written(i, tagAt, tagText, out.View().substr(static_cast<std::size_t>(tagAt)));
         }
         if (styleBlock) {
-            TMemoryStreamEx text;
+            TStringStream text;
             parser.CopyTextAfter(i, text);
             const TCssNewValue toAbsolute = [&](const TReference& reference) {
                 return absoluteOther(reference.Address, reference.Kind);
             };
-            const std::string css = ReplaceCssAddresses(text.ToString(), toAbsolute);
+            const std::string css = ReplaceCssAddresses(text.View(), toAbsolute);
             edited.TextReplaced(text.View(), css);
             WriteText(out, css);
         } else {
@@ -194,7 +195,7 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, TMemor
         edited.Appended(out.View().substr(static_cast<std::size_t>(footerAt)), footerAt);
     }
     items = edited.Finish(out.Size());
-    return out.ToString();
+    return out.Take();
 }
 
 bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkFilter& validator)
@@ -213,7 +214,7 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
     }
     std::string title;
     std::vector<TTag> items;
-    const std::string prepared = PrepareHtml(record, pageUrl, source, validator, title, items);
+    const std::string prepared = PrepareHtml(record, pageUrl, source.View(), validator, title, items);
 
     try {
         // The page was stored by this session's request moments ago and
@@ -245,11 +246,7 @@ void TWEB::StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string
     const std::string file = Path + record.GetFileName();
     std::string title;
     std::vector<TTag> items;
-    std::string prepared;
-    {
-        TMemoryStreamEx source(page);
-        prepared = PrepareHtml(record, pageUrl, source, validator, title, items);
-    }
+    const std::string prepared = PrepareHtml(record, pageUrl, page, validator, title, items);
     StoreWhole(file, prepared, target);
     KeepItems(record.GetFileName(), file, items);
     if (!title.empty())

@@ -334,7 +334,7 @@ private:
     // The prepared form of a page: its bytes, its title in title, and the
     // items of the prepared bytes in items (empty when they could not be
     // followed and the bytes have to be tokenized again).
-    std::string PrepareHtml(TWebFile& record, std::string_view pageUrl, TMemoryStreamEx& source,
+    std::string PrepareHtml(TWebFile& record, std::string_view pageUrl, std::string_view page,
                             const TLinkFilter& validator, std::string& title, std::vector<TTag>& items);
     std::string PrepareCss(std::string_view sheetUrl, std::string_view css, std::vector<TLinkParam>& found);
     void OfferCssLinks(TWebFile& record, const std::vector<TLinkParam>& found, const TLinkFilter& validator);

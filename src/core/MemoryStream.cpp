@@ -9,6 +9,36 @@
 
 namespace velbrin {
 
+namespace {
+
+// Where a seek from origin by offset lands; a place before the start is an
+// error.
+std::size_t SeekTarget(std::int64_t offset, SeekOrigin origin, std::size_t position, std::size_t size)
+{
+    std::int64_t base = 0;
+    if (origin == SeekOrigin::Current)
+        base = static_cast<std::int64_t>(position);
+    else if (origin == SeekOrigin::End)
+        base = static_cast<std::int64_t>(size);
+    const std::int64_t target = base + offset;
+    if (target < 0)
+        throw EStreamError("Stream seek error");
+    return static_cast<std::size_t>(target);
+}
+
+// Reads from bytes at position, which moves on.
+std::size_t ReadAt(std::string_view bytes, std::size_t& position, void* buffer, std::size_t count)
+{
+    if (position >= bytes.size())
+        return 0;
+    const std::size_t n = std::min(count, bytes.size() - position);
+    std::memcpy(buffer, bytes.data() + position, n);
+    position += n;
+    return n;
+}
+
+} // namespace
+
 TMemoryStreamEx::TMemoryStreamEx(std::string_view bytes)
 {
     Write(bytes.data(), bytes.size());
@@ -111,6 +141,59 @@ void TMemoryStreamEx::SaveToFile(const std::string& fileName) const
     TAtomicFileStream file(fileName);
     file.WriteBuffer(m_block.get(), m_size);
     file.Commit();
+}
+
+TStringStream::TStringStream(std::size_t capacity)
+{
+    m_bytes.reserve(capacity);
+}
+
+std::size_t TStringStream::Read(void* buffer, std::size_t count)
+{
+    return ReadAt(m_bytes, m_position, buffer, count);
+}
+
+std::size_t TStringStream::Write(const void* buffer, std::size_t count)
+{
+    if (count == 0)
+        return 0;
+    const char* bytes = static_cast<const char*>(buffer);
+    if (m_position == m_bytes.size()) {
+        m_bytes.append(bytes, count);
+    } else {
+        if (m_position > m_bytes.size())
+            m_bytes.resize(m_position, '\0');
+        const std::size_t over = std::min(count, m_bytes.size() - m_position);
+        m_bytes.replace(m_position, over, bytes, over);
+        m_bytes.append(bytes + over, count - over);
+    }
+    m_position += count;
+    return count;
+}
+
+std::int64_t TStringStream::Seek(std::int64_t offset, SeekOrigin origin)
+{
+    m_position = SeekTarget(offset, origin, m_position, m_bytes.size());
+    return static_cast<std::int64_t>(m_position);
+}
+
+std::string TStringStream::Take()
+{
+    std::string bytes = std::move(m_bytes);
+    m_bytes.clear();
+    m_position = 0;
+    return bytes;
+}
+
+std::size_t TViewStream::Read(void* buffer, std::size_t count)
+{
+    return ReadAt(m_bytes, m_position, buffer, count);
+}
+
+std::int64_t TViewStream::Seek(std::int64_t offset, SeekOrigin origin)
+{
+    m_position = SeekTarget(offset, origin, m_position, m_bytes.size());
+    return static_cast<std::int64_t>(m_position);
 }
 
 } // namespace velbrin

@@ -22,6 +22,7 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() const override { return static_cast<std::int64_t>(m_size); }
+    std::optional<std::string_view> InPlace() const override { return View(); }
 
     std::size_t Capacity() const { return m_capacity; }
     const char* Data() const { return m_block.get(); }
@@ -45,6 +46,51 @@ private:
     std::unique_ptr<char[]> m_block;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
+    std::size_t m_position = 0;
+};
+
+// Bytes written into a std::string, which the caller can take over whole
+// when done (no copy). Writing past the end fills the gap with zeros, like
+// TMemoryStreamEx.
+class TStringStream final : public TStream {
+public:
+    TStringStream() = default;
+    // Room for capacity bytes, so that writing that many allocates once.
+    explicit TStringStream(std::size_t capacity);
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+    std::int64_t Size() const override { return static_cast<std::int64_t>(m_bytes.size()); }
+    std::optional<std::string_view> InPlace() const override { return View(); }
+
+    std::string_view View() const { return m_bytes; }
+    // The bytes, moved out; the stream is left empty, at position 0.
+    std::string Take();
+
+private:
+    std::string m_bytes;
+    std::size_t m_position = 0;
+};
+
+// Bytes the stream reads in place and does not own: they must stay alive,
+// unchanged, while it is used. Writing is refused (WriteBuffer raises
+// EStreamError).
+class TViewStream final : public TStream {
+public:
+    explicit TViewStream(std::string_view bytes)
+        : m_bytes(bytes)
+    {
+    }
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void*, std::size_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+    std::int64_t Size() const override { return static_cast<std::int64_t>(m_bytes.size()); }
+    std::optional<std::string_view> InPlace() const override { return m_bytes; }
+
+private:
+    std::string_view m_bytes;
     std::size_t m_position = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace velbrin {
 
@@ -19,6 +21,9 @@ public:
     // Returns the new position.
     virtual std::int64_t Seek(std::int64_t offset, SeekOrigin origin) = 0;
     virtual std::int64_t Size() const = 0;
+    // All bytes of a stream that holds them in memory, for readers that read
+    // them in place; nullopt for a stream that must be read through Read.
+    virtual std::optional<std::string_view> InPlace() const { return std::nullopt; }
 
     std::int64_t Position() { return Seek(0, SeekOrigin::Current); }
     void SetPosition(std::int64_t position) { Seek(position, SeekOrigin::Begin); }

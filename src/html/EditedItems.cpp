@@ -118,7 +118,7 @@ void TEditedItems::Appended(std::string_view text, std::int64_t at)
 {
     if (!m_valid)
         return;
-    TMemoryStreamEx source(text);
+    TViewStream source(text);
     const THtmlParser appended(source);
     if (!ReadsWhole(appended, text) || CountOpenings(text) != static_cast<std::size_t>(appended.Count() - 2)) {
         m_valid = false;

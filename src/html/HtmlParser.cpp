@@ -254,7 +254,7 @@ bool IsWholeTag(std::string_view text)
 
 THtmlParser::THtmlParser(TStream& source)
     : m_source(source)
-    , m_memory(dynamic_cast<TMemoryStreamEx*>(&source))
+    , m_memory(source.InPlace().has_value())
 {
     m_size = source.Size();
     if (m_size > std::numeric_limits<std::int32_t>::max())
@@ -266,7 +266,7 @@ THtmlParser::THtmlParser(TStream& source)
 
 THtmlParser::THtmlParser(TStream& source, std::vector<TTag> items)
     : m_source(source)
-    , m_memory(dynamic_cast<TMemoryStreamEx*>(&source))
+    , m_memory(source.InPlace().has_value())
 {
     m_size = source.Size();
     if (m_size > std::numeric_limits<std::int32_t>::max())
@@ -302,7 +302,7 @@ void THtmlParser::Scan()
     std::string copy;
     std::string_view page;
     if (m_memory) {
-        page = m_memory->View().substr(0, static_cast<std::size_t>(m_size));
+        page = m_source.InPlace()->substr(0, static_cast<std::size_t>(m_size));
     } else {
         copy.resize(static_cast<std::size_t>(m_size));
         m_source.SetPosition(0);
@@ -446,7 +446,7 @@ std::int64_t THtmlParser::OwnEnd(int i) const
 
 std::string_view THtmlParser::MemoryView(std::int64_t start, std::int64_t count) const
 {
-    const std::string_view bytes = m_memory->View();
+    const std::string_view bytes = *m_source.InPlace();
     const std::int64_t size = std::min(m_size, static_cast<std::int64_t>(bytes.size()));
     if (start < 0 || count <= 0 || start >= size)
         return {};

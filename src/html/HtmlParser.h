@@ -142,8 +142,9 @@ private:
     void CopySource(std::int64_t start, std::int64_t end, TStream& out) const;
 
     TStream& m_source;
-    // The source itself when it is a memory stream: read in place, not copied.
-    const TMemoryStreamEx* m_memory;
+    // The source holds its bytes in memory (InPlace): they are read there,
+    // not copied.
+    bool m_memory = false;
     std::int64_t m_size = 0;
     TListEx<TTag> m_items;
     bool m_readPlainly = false;

@@ -73,6 +73,13 @@ std::string_view LookupAddress(const TLinkParam& link, std::string_view address)
     return address;
 }
 
+// Room for a rewritten page, so that its output is allocated once: links
+// gain an OLDREF attribute, and the footer follows.
+std::size_t OutputRoom(std::size_t pageSize)
+{
+    return pageSize + pageSize / 2 + 4096;
+}
+
 // Passes that rewrite a page again after one that left a seam.
 constexpr int kSeamRounds = 3;
 // Rewritten tags whose check is remembered, at most (then forgotten all).
@@ -104,8 +111,9 @@ public:
         : m_rewriter(rewriter)
         , m_source(page)
         , m_parser(m_source, std::move(items))
-        , m_page(m_source.View())
+        , m_page(page)
         , m_blocks(m_parser, m_page)
+        , m_out(OutputRoom(page.size()))
     {
     }
 
@@ -141,11 +149,12 @@ private:
     std::size_t TextStart(int i) const;
 
     const TPageRewriter& m_rewriter;
-    TMemoryStreamEx m_source;
+    // The page, read in place: the caller keeps it while the pass runs.
+    TViewStream m_source;
     THtmlParser m_parser;
     std::string_view m_page;
     TRewriteBlocks m_blocks;
-    TMemoryStreamEx m_out;
+    TStringStream m_out;
     int m_last = 0;
 
     // Where the page's tail begins, or npos.
@@ -190,7 +199,7 @@ std::string TPageRewrite::Run(std::string_view address)
     Write(m_out, m_prefixes);
     if (m_tail != std::string_view::npos)
         Write(m_out, m_page.substr(m_tail));
-    return m_out.ToString();
+    return m_out.Take();
 }
 
 void TPageRewrite::FindTail()
@@ -334,7 +343,7 @@ bool TPageRewrite::IsStable(const TRewrittenTag& rewritten) const
 
 bool TPageRewrite::ReadsBack(const TRewrittenTag& rewritten) const
 {
-    TMemoryStreamEx source(rewritten.Text);
+    TViewStream source(rewritten.Text);
     const THtmlParser parser(source);
     if (parser.Count() != 3 || parser.Item(1).Length != static_cast<std::int32_t>(rewritten.Text.size()))
         return false;
@@ -392,9 +401,9 @@ std::string TPageRewrite::ReplaceLink(const THtmlParser& parser, int i, const TL
     const TLinkChange change = ChooseLink(link, CapturedAddress(link));
     if (change.Keep)
         return tagText;
-    TMemoryStreamEx written;
+    TStringStream written(tagText.size() + change.OldRef.size() + 16);
     parser.WriteLinkTag(i, written, link, change.NewLink, change.OldRef);
-    std::string text = written.ToString();
+    std::string text = written.Take();
     // WriteLinkTag leaves a last "<" that begins the next item to that item.
     if (tagText.ends_with('<') && !text.ends_with('<'))
         text += '<';

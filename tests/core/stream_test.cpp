@@ -45,6 +45,51 @@ TEST(MemoryStream, ReadSeekWrite)
     EXPECT_THROW(stream.Seek(-1, SeekOrigin::Begin), EStreamError);
 }
 
+TEST(StringStream, WritesLikeAMemoryStreamAndHandsItsBytesOver)
+{
+    // Appending, overwriting across the end, and a gap left by a seek past
+    // the end read back the same as from TMemoryStreamEx.
+    TStringStream stream(4);
+    TMemoryStreamEx memory;
+    for (TStream* out : {static_cast<TStream*>(&stream), static_cast<TStream*>(&memory)}) {
+        out->WriteBuffer("hello", 5);
+        out->Seek(-2, SeekOrigin::End);
+        out->WriteBuffer("LOW", 3);
+        out->Seek(2, SeekOrigin::Current);
+        out->WriteBuffer("!", 1);
+    }
+    EXPECT_EQ(stream.View(), memory.View());
+    EXPECT_EQ(stream.View(), std::string_view("helLOW\0\0!", 9));
+    ASSERT_TRUE(stream.InPlace());
+    EXPECT_EQ(*stream.InPlace(), memory.View());
+
+    stream.SetPosition(3);
+    char buffer[8];
+    EXPECT_EQ(stream.Read(buffer, sizeof buffer), 6u);
+    EXPECT_EQ(std::string_view(buffer, 3), "LOW");
+
+    const std::string taken = stream.Take();
+    EXPECT_EQ(taken.size(), 9u);
+    EXPECT_EQ(stream.Size(), 0);
+    EXPECT_EQ(stream.Position(), 0);
+    EXPECT_THROW(stream.Seek(-1, SeekOrigin::Begin), EStreamError);
+}
+
+TEST(ViewStream, ReadsInPlaceAndRefusesWrites)
+{
+    const std::string bytes = "<a href=x>";
+    TViewStream view(bytes);
+    ASSERT_TRUE(view.InPlace());
+    EXPECT_EQ(view.InPlace()->data(), bytes.data());
+    char buffer[4];
+    view.Seek(-3, SeekOrigin::End);
+    EXPECT_EQ(view.Read(buffer, sizeof buffer), 3u);
+    EXPECT_EQ(std::string_view(buffer, 3), "=x>");
+    EXPECT_EQ(view.Read(buffer, 1), 0u);
+    EXPECT_THROW(view.WriteBuffer("y", 1), EStreamError);
+    EXPECT_EQ(bytes, "<a href=x>");
+}
+
 TEST(StreamPrimitives, LittleEndianBytes)
 {
     TMemoryStreamEx stream;

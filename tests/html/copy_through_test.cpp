@@ -108,6 +108,12 @@ TEST(CopyThrough, FixturePagesComeBackByteForByte)
         TTrickleStream trickle(bytes);
         THtmlParser trickled(trickle);
         EXPECT_EQ(DescribeItems(trickled), DescribeItems(page.parser));
+
+        // Nor on whether it reads the bytes in place without owning them.
+        TViewStream view(bytes);
+        THtmlParser viewed(view);
+        EXPECT_EQ(DescribeItems(viewed), DescribeItems(page.parser));
+        EXPECT_EQ(CopyLikeWriters(viewed), bytes);
     }
 }
 
