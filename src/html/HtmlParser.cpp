@@ -29,8 +29,6 @@ constexpr std::size_t kMaxTagName = 65534;
 // GetParam positions are 16-bit: longer items (comments) are searched this far.
 constexpr std::int64_t kMaxParamText = std::numeric_limits<std::uint16_t>::max();
 
-const TTag kOutOfRange{TagBoundary, TagUnknown, -1, 0};
-
 TTag Boundary(std::int64_t position)
 {
     return TTag{TagBoundary, TagUnknown, static_cast<std::int32_t>(position), 0};
@@ -424,13 +422,6 @@ void THtmlParser::IndexItems()
         const bool mapPicture = picture && TagHolds(j, "ISMAP");
         m_nextMapPicture[at] = mapPicture ? j : m_nextMapPicture[at + 1];
     }
-}
-
-const TTag& THtmlParser::Item(int i) const
-{
-    if (i < 0 || i >= Count())
-        return kOutOfRange;
-    return m_items.Items(i);
 }
 
 std::int64_t THtmlParser::NextStart(int i) const

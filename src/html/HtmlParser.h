@@ -61,7 +61,10 @@ public:
     int Count() const { return m_items.Count(); }
     // Item i; for an index outside 0 .. Count() - 1 an item that is a
     // boundary of kind UNKNOWN at position -1 with length 0.
-    const TTag& Item(int i) const;
+    const TTag& Item(int i) const
+    {
+        return static_cast<unsigned>(i) < static_cast<unsigned>(Count()) ? m_items.Items(i) : kOutOfRange;
+    }
     // All items, both boundaries included.
     std::vector<TTag> Items() const { return {m_items.begin(), m_items.end()}; }
     // Whether the scan read some tag without regard to its quotes, or found
@@ -122,6 +125,8 @@ public:
     std::string TextUntilClose(int i, std::uint8_t kind) const;
 
 private:
+    static constexpr TTag kOutOfRange{TagBoundary, TagUnknown, -1, 0};
+
     void Scan();
     bool TakeItems(std::vector<TTag>& items);
     void ScanPage(std::string_view page);

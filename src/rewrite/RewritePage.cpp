@@ -52,9 +52,9 @@ bool LeadsToStoredFile(const TWebFile& file)
     return file.State == StateCapturedPage || file.State == StateCapturedFile || file.State == StateNotFound;
 }
 
-void Write(TStream& out, std::string_view bytes)
+void Write(TStringStream& out, std::string_view bytes)
 {
-    out.WriteBuffer(bytes.data(), bytes.size());
+    out.Write(bytes.data(), bytes.size()); // a string stream takes every byte
 }
 
 // The address a tag was captured with, as read (references decoded, whole):
@@ -328,12 +328,15 @@ bool TPageRewrite::IsStable(const TRewrittenTag& rewritten) const
 {
     // The check reads nothing but the tag, the tree and the flags, unless
     // the tag leads to a map: a tag with no "map" in it at all (no ISMAP,
-    // _SMAP or USEMAP) does not.
-    if (!rewritten.MapBlock.empty() || FindNoCase(rewritten.Text, "MAP") != std::string::npos)
+    // _SMAP or USEMAP) does not. Only such tags are remembered, so a tag
+    // found among them needs no search for "map".
+    if (!rewritten.MapBlock.empty())
         return ReadsBack(rewritten);
     auto& stable = m_rewriter.m_stableTags;
     if (auto found = stable.find(rewritten.Text); found != stable.end())
         return found->second;
+    if (FindNoCase(rewritten.Text, "MAP") != std::string::npos)
+        return ReadsBack(rewritten);
     const bool result = ReadsBack(rewritten);
     if (stable.size() >= kStableTagsKept)
         stable.clear();
@@ -520,7 +523,11 @@ void TPageRewrite::WriteText(int i)
         return;
     }
     if (skip == 0 && i < m_last) {
-        m_parser.CopyTextAfter(i, m_out);
+        // CopyTextAfter, read straight from the page.
+        if (tag.HasTextFollowing()) {
+            const std::size_t start = TextStart(i);
+            Write(m_out, m_page.substr(start, static_cast<std::size_t>(m_parser.Item(i + 1).Position) - start));
+        }
         return;
     }
     // The text after the last item stops where the tail begins.
