@@ -110,6 +110,9 @@ std::string EncodeAttributeValue(std::string_view value, char quote)
             return '"' + EncodeAttributeValue(value, '"') + '"';
         quote = 0;
     }
+    // Most values (addresses) hold neither an "&" nor the quote.
+    if (value.find('&') == std::string_view::npos && (quote == 0 || value.find(quote) == std::string_view::npos))
+        return std::string(value);
     std::string out;
     out.reserve(value.size());
     for (std::size_t pos = 0; pos < value.size(); ++pos) {

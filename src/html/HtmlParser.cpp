@@ -577,12 +577,18 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
 
     std::string copy;
     const std::string_view text = ParamText(i, copy);
-    FindTagParam(text, "OLDREF", link.OldLink);
+    const TReferenceRule* rule = tag.Kind == TagTitle ? nullptr : OwnLinkRule(tag.Kind);
+    // The tags with a link attribute and no condition on another one are
+    // read once for both it and OLDREF.
+    const bool readOnce = rule && tag.Kind != TagLink;
+    if (readOnce)
+        FindTagParams(text, "OLDREF", link.OldLink, rule->Attribute, link.Link);
+    else
+        FindTagParam(text, "OLDREF", link.OldLink);
     if (tag.Kind == TagTitle) {
         link.Description = TrimBlanks(TextAfter(i));
         return true;
     }
-    const TReferenceRule* rule = OwnLinkRule(tag.Kind);
     if (!rule)
         return false;
     link.Kind = rule->Kind;
@@ -596,7 +602,7 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
         link.Kind = *kind;
     }
     link.LinkType = LinkTypeOf(link.Kind);
-    const bool found = FindTagParam(text, rule->Attribute, link.Link);
+    const bool found = readOnce ? !link.Link.Value.empty() : FindTagParam(text, rule->Attribute, link.Link);
     switch (tag.Kind) {
     case TagA:
         CutAtFragment(text, link.Link);

@@ -173,6 +173,34 @@ bool FindTagParam(std::string_view tagText, std::string_view name, TTagParam& pa
     return false;
 }
 
+void FindTagParams(std::string_view tagText, std::string_view firstName, TTagParam& first,
+                   std::string_view secondName, TTagParam& second)
+{
+    first.Clear();
+    second.Clear();
+    if (tagText.size() < 2)
+        return;
+    const std::string_view inside = Inside(tagText);
+    auto named = [&](const TRawAttribute& raw, std::string_view name) {
+        return !name.empty() && raw.NameEnd - raw.NameStart == name.size()
+            && SameText(inside.substr(raw.NameStart, name.size()), name);
+    };
+    bool firstFound = false;
+    bool secondFound = false;
+    TAttributeScanner scanner(inside);
+    TRawAttribute raw;
+    while ((!firstFound || !secondFound) && scanner.Next(raw)) {
+        if (!firstFound && named(raw, firstName)) {
+            Fill(inside, raw, first);
+            firstFound = true;
+        }
+        if (!secondFound && named(raw, secondName)) {
+            Fill(inside, raw, second);
+            secondFound = true;
+        }
+    }
+}
+
 std::vector<TTagAttribute> ReadTagAttributes(std::string_view tagText)
 {
     std::vector<TTagAttribute> attributes;

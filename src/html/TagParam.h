@@ -51,6 +51,12 @@ struct TTagParam {
 // searched, the reach of the 16-bit positions.
 bool FindTagParam(std::string_view tagText, std::string_view name, TTagParam& param);
 
+// FindTagParam for two names in one reading of the tag: each param ends as
+// FindTagParam(tagText, name, param) leaves it (its return value is
+// !param.Value.empty()).
+void FindTagParams(std::string_view tagText, std::string_view firstName, TTagParam& first,
+                   std::string_view secondName, TTagParam& second);
+
 // Every attribute of a tag, in the order written, read as FindTagParam reads
 // them (repeated names included).
 struct TTagAttribute {

@@ -26,14 +26,6 @@ TRewriteBlocks::TRewriteBlocks(const THtmlParser& parser, std::string_view page)
     }
 }
 
-const TRewriteBlocks::ItemFate& TRewriteBlocks::Fate(int i) const
-{
-    static const ItemFate kKept;
-    if (i < 0 || static_cast<std::size_t>(i) >= m_fates.size())
-        return kKept;
-    return m_fates[static_cast<std::size_t>(i)];
-}
-
 void TRewriteBlocks::FindBlocks(std::string_view on, std::string_view off, std::size_t ownTextAfterOff, bool footer)
 {
     const int last = m_parser.Count() - 2; // the last content item; the end boundary follows

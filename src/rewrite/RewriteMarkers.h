@@ -68,7 +68,12 @@ private:
     // Items open .. close form a block: close is its closing marker, or, for
     // a cut footer, its last item, whose text goes too.
     void MarkBlock(int open, int close, std::size_t ownTextAfterClose, bool cut);
-    const ItemFate& Fate(int i) const;
+    // Asked several times for every item of a page: inline.
+    const ItemFate& Fate(int i) const
+    {
+        static constexpr ItemFate kKept{};
+        return static_cast<std::size_t>(i) < m_fates.size() ? m_fates[static_cast<std::size_t>(i)] : kKept;
+    }
 
     const THtmlParser& m_parser;
     std::string_view m_page;

@@ -132,3 +132,36 @@ TEST(TagEdits, NeverTouchTheTagsEnds)
     EXPECT_EQ(edits.Apply("<A x>"), "<A_xz>");
     EXPECT_EQ(edits.Apply(""), "");
 }
+
+TEST(TagParam, TwoNamesInOneReadingMatchTwoSearches)
+{
+    // Both orders, a repeated name (the first counts), one name missing, a
+    // value in two pairs of quotes, a name given twice, an empty name, and a
+    // name that only appears inside another attribute's value.
+    const char* const tags[] = {
+        "<a href=\"x.htm#f\" OLDREF=\"http://h/x.htm\">",
+        "<a OLDREF='http://h/&amp;y' class=c href=y.htm>",
+        "<a href=one href=two oldref=\"\" OLDREF=later>",
+        "<img alt=\"href=no\" src=\"\"pic.gif\"\" width=2>",
+        "<frame src\n=\n\"f.htm\">",
+        "<a>",
+        "<a title=\"OLDREF=x\" href=>",
+    };
+    const std::pair<const char*, const char*> names[] = {
+        {"OLDREF", "HREF"}, {"OLDREF", "SRC"}, {"HREF", "HREF"}, {"OLDREF", ""}};
+    for (std::string_view tag : tags) {
+        for (const auto& [firstName, secondName] : names) {
+            TTagParam first;
+            TTagParam second;
+            first.Value = second.Value = "left over";
+            FindTagParams(tag, firstName, first, secondName, second);
+            const Found both[] = {
+                {!first.Value.empty(), first.ParamStart, first.ParamLength, first.ValueStart, first.ValueLength,
+                 first.Value, first.Quote, first.QuotedTwice},
+                {!second.Value.empty(), second.ParamStart, second.ParamLength, second.ValueStart,
+                 second.ValueLength, second.Value, second.Quote, second.QuotedTwice}};
+            ExpectFound(both[0], Find(tag, firstName), tag);
+            ExpectFound(both[1], Find(tag, secondName), tag);
+        }
+    }
+}
