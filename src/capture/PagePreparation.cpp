@@ -13,6 +13,8 @@
 #include "html/EditedItems.h"
 #include "store/LocalName.h"
 
+#include <unordered_set>
+
 namespace velbrin {
 
 namespace {
@@ -48,15 +50,20 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         }
         copyFrom = -1;
     };
+    // The addresses this page offered that the tree holds a record for:
+    // offering one again would only find that record (pages link to the
+    // same page many times, by its anchors).
+    std::unordered_set<std::string> entered;
     // Offers an address found in the page to the Web (made absolute
     // already, unless its scheme is one the capture does not know).
     auto offer = [&](TLinkParam& found) {
-        if (AcceptLink(found, validator)) {
+        if (AcceptLink(found, validator) && !entered.contains(found.Link.Value)) {
             TLinkItem candidate;
             candidate.LinkType = found.LinkType;
             candidate.Url = found.Link.Value;
             candidate.Description = found.Description;
-            web.NewLink(candidate, &record);
+            if (web.NewLink(candidate, &record))
+                entered.insert(std::move(candidate.Url));
         }
     };
     // The addresses of a tag beyond its own link, and of STYLE blocks:
