@@ -108,12 +108,11 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         if (open && link.TagKind == TagTitle)
             title = link.Description;
         const bool styleBlock = open && item.Kind == TagStyle;
-        std::string tagText;
-        bool hasOthers = false;
-        if (open && (CarriesReferences(item.Kind) || item.Length > 12)) {
-            tagText = parser.FullTagText(i);
-            hasOthers = MayHoldOtherReferences(tagText, item.Kind);
-        }
+        // The whole tag, read in place.
+        const std::string_view tagText = page.substr(static_cast<std::size_t>(item.Position),
+                                                     static_cast<std::size_t>(item.Length));
+        const bool hasOthers = open && (CarriesReferences(item.Kind) || item.Length > 12)
+            && MayHoldOtherReferences(tagText, item.Kind);
 
         if (link.Link.Value.empty() && !hasOthers && !styleBlock) {
             if (open && item.Kind == TagHtml) {
@@ -163,8 +162,6 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
             parser.WriteTag(i, out, edits);
         }
         if (edited.Valid()) {
-            if (tagText.empty())
-                tagText = parser.FullTagText(i);
             edited.Written(i, tagAt, tagText, out.View().substr(static_cast<std::size_t>(tagAt)));
         }
         if (styleBlock) {

@@ -356,7 +356,7 @@ void THtmlParser::ScanPage(std::string_view page)
             const std::size_t close = page.find('>', from);
             if (close == std::string_view::npos)
                 break;
-            AddTag(start, close, std::string(name.substr(0, 1)));
+            AddTag(start, close, name.substr(0, 1));
             p = close + 1;
             continue;
         }
@@ -373,11 +373,11 @@ void THtmlParser::ScanPage(std::string_view page)
             p = end.At;
             break;
         case TagEnd::Shared:
-            AddTag(start, end.At, std::string(name.substr(0, end.At - start - 1)));
+            AddTag(start, end.At, name.substr(0, end.At - start - 1));
             p = end.At;
             continue;
         case TagEnd::Closed: {
-            AddTag(start, end.At, std::string(name.substr(0, end.At - start - 1)));
+            AddTag(start, end.At, name.substr(0, end.At - start - 1));
             p = end.At + 1;
             TTag& tag = m_items.Items(Count() - 1);
             if (tag.IsOpen() && HoldsRawText(tag.Kind)) {
@@ -394,7 +394,7 @@ void THtmlParser::ScanPage(std::string_view page)
     }
 }
 
-void THtmlParser::AddTag(std::int64_t start, std::int64_t end, const std::string& name)
+void THtmlParser::AddTag(std::int64_t start, std::int64_t end, std::string_view name)
 {
     TTag tag = ClassifyTag(name);
     tag.Position = static_cast<std::int32_t>(start);

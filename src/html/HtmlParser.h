@@ -130,7 +130,7 @@ private:
     void Scan();
     bool TakeItems(std::vector<TTag>& items);
     void ScanPage(std::string_view page);
-    void AddTag(std::int64_t start, std::int64_t end, const std::string& name);
+    void AddTag(std::int64_t start, std::int64_t end, std::string_view name);
     void AddItem(const TTag& item);
     void IndexItems();
     void GatherAnchorText(int i, TLinkParam& link) const;
