@@ -153,20 +153,16 @@ std::size_t TStringStream::Read(void* buffer, std::size_t count)
     return ReadAt(m_bytes, m_position, buffer, count);
 }
 
-std::size_t TStringStream::Write(const void* buffer, std::size_t count)
+std::size_t TStringStream::WriteInside(const void* buffer, std::size_t count)
 {
     if (count == 0)
         return 0;
     const char* bytes = static_cast<const char*>(buffer);
-    if (m_position == m_bytes.size()) {
-        m_bytes.append(bytes, count);
-    } else {
-        if (m_position > m_bytes.size())
-            m_bytes.resize(m_position, '\0');
-        const std::size_t over = std::min(count, m_bytes.size() - m_position);
-        m_bytes.replace(m_position, over, bytes, over);
-        m_bytes.append(bytes + over, count - over);
-    }
+    if (m_position > m_bytes.size())
+        m_bytes.resize(m_position, '\0');
+    const std::size_t over = std::min(count, m_bytes.size() - m_position);
+    m_bytes.replace(m_position, over, bytes, over);
+    m_bytes.append(bytes + over, count - over);
     m_position += count;
     return count;
 }

@@ -59,7 +59,15 @@ public:
     explicit TStringStream(std::size_t capacity);
 
     std::size_t Read(void* buffer, std::size_t count) override;
-    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override
+    {
+        // Writing at the end, the usual case, is an append.
+        if (m_position != m_bytes.size())
+            return WriteInside(buffer, count);
+        m_bytes.append(static_cast<const char*>(buffer), count);
+        m_position += count;
+        return count;
+    }
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() const override { return static_cast<std::int64_t>(m_bytes.size()); }
     std::optional<std::string_view> InPlace() const override { return View(); }
@@ -69,6 +77,8 @@ public:
     std::string Take();
 
 private:
+    std::size_t WriteInside(const void* buffer, std::size_t count);
+
     std::string m_bytes;
     std::size_t m_position = 0;
 };

@@ -101,6 +101,30 @@ private:
     std::size_t m_at[2] = {0, 0};
 };
 
+// What a byte is to QuotedTagEnd.
+enum TagByte : std::uint8_t {
+    kTagBoundByte = 1, // "<" or ">"
+    kTagBlankByte = 2,
+    kTagSlashByte = 4,
+    kTagEqualsByte = 8,
+};
+// The bytes that end a run of each state's bytes.
+constexpr std::uint8_t kEndsName = kTagBoundByte | kTagBlankByte | kTagSlashByte;
+constexpr std::uint8_t kEndsAttributeName = kEndsName | kTagEqualsByte;
+constexpr std::uint8_t kEndsUnquoted = kTagBoundByte | kTagBlankByte;
+
+constexpr std::array<std::uint8_t, 256> TagBytes()
+{
+    std::array<std::uint8_t, 256> table{};
+    table['<'] = table['>'] = kTagBoundByte;
+    for (unsigned char blank : {' ', '\t', '\n', '\r', '\f'})
+        table[blank] = kTagBlankByte;
+    table['/'] = kTagSlashByte;
+    table['='] = kTagEqualsByte;
+    return table;
+}
+constexpr std::array<std::uint8_t, 256> kTagBytes = TagBytes();
+
 // Where a tag ends when its attribute values are read as a browser reads
 // them: a quote that opens a value (after "=" and blanks) hides "<" and ">"
 // up to the matching quote. A quote not closed in time, or a tag that
@@ -115,6 +139,18 @@ TTagEnd QuotedTagEnd(std::string_view page, std::size_t start, TQuoteFinder& quo
     if (p < stop && page[p] == '/')
         ++p;
     for (; p < stop; ++p) {
+        // In a name or an unquoted value, the bytes that leave the state as
+        // it is go by in a run.
+        const std::uint8_t ends = state == InTag::Name            ? kEndsName
+                                  : state == InTag::AttributeName ? kEndsAttributeName
+                                  : state == InTag::Unquoted      ? kEndsUnquoted
+                                                                  : 0;
+        if (ends != 0) {
+            while (p < stop && (kTagBytes[static_cast<unsigned char>(page[p])] & ends) == 0)
+                ++p;
+            if (p == stop)
+                break;
+        }
         const char c = page[p];
         if (c == '>')
             return {TagEnd::Closed, p};
