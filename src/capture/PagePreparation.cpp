@@ -13,6 +13,7 @@
 #include "html/EditedItems.h"
 #include "store/LocalName.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 namespace velbrin {
@@ -39,6 +40,24 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
     std::string base(pageUrl);
     TUrl parsedBase = TUrl::Create(base);
     TLinkParam link;
+    // Each address as resolved against the base, and whether the capture can
+    // fetch it: pages give the same address over and over. Forgotten when
+    // the base changes.
+    struct TResolved {
+        std::string Absolute;
+        bool Fetchable = false;
+    };
+    std::unordered_map<std::string, TResolved> resolved;
+    auto resolve = [&](std::string_view address) -> const TResolved& {
+        auto known = resolved.find(std::string(address));
+        if (known != resolved.end())
+            return known->second;
+        TResolved result;
+        result.Absolute = base.empty() ? ResolveUrl(address, base) : GetUrlText(ResolveLink(address, parsedBase));
+        const TUrl parsed = TUrl::Create(result.Absolute);
+        result.Fetchable = IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol);
+        return resolved.emplace(std::string(address), std::move(result)).first->second;
+    };
 
     // Items that stay as they are, and the text after them, are copied in
     // runs: the run from item copyFrom on is written before anything else.
@@ -76,12 +95,10 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
             others.emplace_back(std::string(address), kind);
             return std::nullopt;
         }
-        std::string absolute = base.empty() ? ResolveUrl(address, base)
-                                            : GetUrlText(ResolveLink(address, parsedBase));
-        const TUrl parsed = TUrl::Create(absolute);
-        others.emplace_back(absolute, kind);
-        if (IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol))
-            return absolute;
+        const TResolved& absolute = resolve(address);
+        others.emplace_back(absolute.Absolute, kind);
+        if (absolute.Fetchable)
+            return absolute.Absolute;
         return std::nullopt;
     };
     auto offerOthers = [&](std::uint8_t tagKind) {
@@ -141,10 +158,9 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         if (!link.Link.Value.empty()) {
             // Resolved against the base parsed already; an https page's
             // relative links stay https.
-            absolute = base.empty() ? ResolveUrl(link.Link.Value, base)
-                                    : GetUrlText(ResolveLink(link.Link.Value, parsedBase));
-            const TUrl parsed = TUrl::Create(absolute);
-            if (IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol))
+            const TResolved& resolvedLink = resolve(link.Link.Value);
+            absolute = resolvedLink.Absolute;
+            if (resolvedLink.Fetchable)
                 parser.ReplaceParamValue(i, link.Link, absolute, edits);
             TTagParam lowsrc;
             if (link.TagKind == TagImg && parser.GetParam("LOWSRC", i, lowsrc))
@@ -181,6 +197,7 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
             if (item.Kind == TagBase) {
                 base = absolute;
                 parsedBase = TUrl::Create(base);
+                resolved.clear();
             }
             // A link of a scheme the capture does not know ("javascript:")
             // is judged, and logged, as the page wrote it.

@@ -177,3 +177,19 @@ TEST_F(KeptItems, PageWhoseRewriteChangesNothingIsNotWritten)
     EXPECT_TRUE(result.FromKeptItems);
     EXPECT_EQ(identity(), stored);
 }
+
+TEST_F(KeptItems, AnAddressGivenAgainAfterABaseResolvesAgainstTheBase)
+{
+    const std::string stored = Store("<html><body><a href=\"a.htm#one\">1</a><img src=a.htm>"
+                                     "<a href=\"a.htm#two\">2</a><base href=\"/other/\"><a href=\"a.htm\">3</a>"
+                                     "<p style=\"background: url(a.htm)\">4</p></body></html>");
+    for (const char* expected : {"<a href=\"http://www.site.test/dir/a.htm#one\">1</a>",
+                                 "<img src=http://www.site.test/dir/a.htm>",
+                                 "<a href=\"http://www.site.test/dir/a.htm#two\">2</a>",
+                                 "<a href=\"http://www.site.test/other/a.htm\">3</a>",
+                                 "url(http://www.site.test/other/a.htm)"}) {
+        EXPECT_NE(stored.find(expected), std::string::npos) << expected << "\n" << stored;
+    }
+    EXPECT_NE(web->Tree.FindFile("http://www.site.test/dir/a.htm"), nullptr);
+    EXPECT_NE(web->Tree.FindFile("http://www.site.test/other/a.htm"), nullptr);
+}
