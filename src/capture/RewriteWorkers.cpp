@@ -58,6 +58,7 @@ TRewriteWorkers::TRewriteWorkers(std::vector<TRewriteJob>& jobs,
 {
     if (rewriters.size() < 2)
         return;
+    m_threads.reserve(rewriters.size()); // no allocation once a thread runs
     for (const auto& rewriter : rewriters) {
         try {
             m_threads.emplace_back([this, &rewriter] { Work(*rewriter); });

@@ -13,7 +13,7 @@
 
 #include <filesystem>
 #include <map>
-#include <set>
+#include <stdexcept>
 
 using namespace velbrin;
 using namespace velbrin::test;
@@ -49,20 +49,18 @@ protected:
     ResolveWorkers() { SetProgramDir(std::string(VELBRIN_FIXTURES) + "/../../data/"); }
     ~ResolveWorkers() override { SetProgramDir(""); }
 
+    // Every address below is entered by the links of the first page.
     TWebFile& Record(const std::string& url)
     {
-        if (TWebFile* file = web->Tree.FindFile(url))
-            return *file;
-        auto added = std::make_unique<TWebFile>();
-        TWebFile& file = *added;
-        std::unique_ptr<TWebFile> replaced;
-        EXPECT_TRUE(web->Tree.AddFile(url, added, replaced));
-        return file;
+        TWebFile* file = web->Tree.FindFile(url);
+        if (!file)
+            throw std::runtime_error("No record for " + url);
+        return *file;
     }
 
-    void Captured(const std::string& url, const std::string& name, const std::string& mime, const std::string& bytes)
+    void Captured(const std::string& name, const std::string& mime, const std::string& bytes)
     {
-        TWebFile& file = Record(url);
+        TWebFile& file = Record("http://www.site.test/" + name);
         WriteWholeFile(capture + name, bytes);
         file.SetFileName(name);
         file.SetMimeType(mime);
@@ -94,12 +92,11 @@ protected:
             }
         }
         for (int k = 0; k < 4; ++k)
-            Captured("http://www.site.test/img" + std::to_string(k) + ".gif", "img" + std::to_string(k) + ".gif",
-                     "image/gif", "GIF89a" + std::to_string(k));
-        Captured("http://www.site.test/plan.gif", "plan.gif", "image/gif", "GIF89a plan");
+            Captured("img" + std::to_string(k) + ".gif", "image/gif", "GIF89a" + std::to_string(k));
+        Captured("plan.gif", "image/gif", "GIF89a plan");
         WriteWholeFile(capture + "plan.map",
                        "<AREA SHAPE=\"RECT\" COORDS=\"0,0,9,9\" HREF=\"http://www.site.test/p3.htm\">\n");
-        Captured("http://www.site.test/site.css", "site.css", "text/css",
+        Captured("site.css", "text/css",
                  "body { background: url(img1.gif) } p { background: url(\"img4.gif\") }\n");
         web->CapturedCount = kPages + 6;
         web->ClearTodo();
@@ -134,18 +131,10 @@ protected:
 };
 
 // Cancels once the pass has shown the progress of a number of pages.
-class CancellingView : public TResolveView {
-public:
-    explicit CancellingView(int pages)
-        : m_pages(pages)
-    {
-    }
-    void ShowProgress(int done, int) override { m_shown = std::max(m_shown, done); }
-    bool Cancelled() override { return m_shown >= m_pages; }
-
-private:
-    int m_pages;
-    int m_shown = 0;
+struct CancellingView : TResolveView {
+    int Shown = 0;
+    void ShowProgress(int done, int) override { Shown = std::max(Shown, done); }
+    bool Cancelled() override { return Shown >= 8; }
 };
 
 } // namespace
@@ -188,7 +177,7 @@ TEST_F(ResolveWorkers, CancelledPassLeavesEveryPageWholeAndKeepsTheItemsOfPagesN
     const TFiles stored = Files();
     const std::int32_t sizeBefore = web->TotalSize;
 
-    CancellingView view(8);
+    CancellingView view;
     EXPECT_EQ(Resolve(view, 4), kResolveCancelled);
     EXPECT_EQ(web->TotalSize, sizeBefore);
 
