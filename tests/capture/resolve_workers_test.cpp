@@ -98,6 +98,9 @@ protected:
                        "<AREA SHAPE=\"RECT\" COORDS=\"0,0,9,9\" HREF=\"http://www.site.test/p3.htm\">\n");
         Captured("site.css", "text/css",
                  "body { background: url(img1.gif) } p { background: url(\"img4.gif\") }\n");
+        // A capture chooses new names against those of the directory, which
+        // are then remembered as the pass replaces the pages.
+        EXPECT_FALSE(FileExistsNoCase(capture + "P0.HTM.NEW"));
         web->CapturedCount = kPages + 6;
         web->ClearTodo();
         ASSERT_GT(web->KeptPages.Count(), 20u);
