@@ -1,5 +1,6 @@
 #include "capture/ResolvePass.h"
 
+#include "capture/RewriteWorkers.h"
 #include "capture/Web.h"
 #include "config/SommaireParam.h"
 #include "core/Errors.h"
@@ -11,6 +12,10 @@
 #include "maps/MapScan.h"
 #include "store/LocalName.h"
 
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -52,11 +57,143 @@ private:
     std::unordered_set<std::string> m_files;
 };
 
+// A record of a site's walk, first met.
+struct TWalkItem {
+    const TWebFile* File = nullptr;
+    bool Page = false;
+    // The job that rewrites its file, if any.
+    std::optional<std::size_t> Job;
+    // A page with server-side maps: its address in the walk, from which the
+    // map entries of its pictures are built before it is rewritten.
+    std::optional<std::string> MapsFrom;
+};
+
+// The items kept for a page go back to the Web unless the page was written
+// (or tried to be) and the items described bytes it no longer holds.
+void PutBackKeptItems(TWEB& web, TRewriteJob& job)
+{
+    if (!job.Kept)
+        return;
+    if (job.Result.Status != TRewriteStatus::Written && job.Result.Status != TRewriteStatus::WriteError)
+        web.KeptPages.PutBack(job.FileName, std::move(*job.Kept));
+    job.Kept.reset();
+}
+
+// Rewrites the pages and style sheets of a site, offers every file to the
+// index and adds what the rewrite changed in the files' sizes to total.
+// The walk is gathered first, then the files are rewritten by the workers
+// while this thread takes their results in the walk's order: the log, the
+// index, the progress and the map list see what a walk rewriting one page
+// after the other shows them. A page with server-side maps waits for the
+// pages before it, since its map entries are built (and the map list
+// changes) before it is rewritten.
+void RewriteSite(TWEB& web, const TWebNode* site, TFirstMet& offered, const TRewriteFlags& flags, int workerCount,
+                 TSommaireIndex& index, TResolveView& view, int pages, std::int64_t& total, const TPump& pump)
+{
+    std::vector<TWalkItem> items;
+    std::vector<TRewriteJob> jobs;
+    web.Tree.ForEachFile(
+        [&](TWebFile& file, const std::string& url) {
+            if (!offered(file))
+                return false;
+            TWalkItem item;
+            item.File = &file;
+            item.Page = file.State == StateCapturedPage;
+            const bool styleSheet = file.State == StateCapturedFile && IsStyleSheetType(file.GetMimeType());
+            const std::string& name = file.GetFileName();
+            if ((item.Page || styleSheet) && IsSafeLocalName(name) && FileExists(web.Path + name)) {
+                item.Job = jobs.size();
+                TRewriteJob& job = jobs.emplace_back();
+                job.FileName = name;
+                job.StyleSheet = styleSheet;
+                if (item.Page) {
+                    // The walk meets a redirected page first under the
+                    // address that redirected to it; its footer names the
+                    // page's own address.
+                    job.Address = web.Tree.GetFileUrl(file);
+                    job.Kept = web.KeptPages.Take(name);
+                    if (file.GetIsmap())
+                        item.MapsFrom = url;
+                }
+            }
+            items.push_back(std::move(item));
+            return false;
+        },
+        site);
+
+    // Jobs are handed out up to the next page with maps.
+    std::vector<std::size_t> mapJobs;
+    for (const TWalkItem& item : items) {
+        if (item.Job && item.MapsFrom)
+            mapJobs.push_back(*item.Job);
+    }
+    const auto handOutEnd = [&](std::size_t from) {
+        const auto next = std::lower_bound(mapJobs.begin(), mapJobs.end(), from);
+        return next == mapJobs.end() ? jobs.size() : *next;
+    };
+    const std::size_t threads =
+        std::clamp<std::size_t>(jobs.size(), 1, static_cast<std::size_t>(std::max(workerCount, 1)));
+    std::vector<std::unique_ptr<TPageRewriter>> rewriters;
+    for (std::size_t i = 0; i < threads; ++i)
+        rewriters.push_back(std::make_unique<TPageRewriter>(web.Path, web.Tree, web.MapList, flags, web.CaptureDate));
+    TRewriteWorkers workers(jobs, rewriters);
+    workers.Release(handOutEnd(0));
+
+    std::size_t taken = 0; // the jobs whose results were taken
+    int done = 0;
+    for (const TWalkItem& item : items) {
+        if (view.Cancelled())
+            break;
+        const TWebFile& file = *item.File;
+        if (item.Page)
+            view.ShowFile(file.GetFileName());
+        if (item.Job) {
+            TRewriteJob& job = jobs[*item.Job];
+            if (item.MapsFrom) {
+                // Every job before this one is done: the map list is this
+                // thread's alone.
+                try {
+                    BuildPageMaps(*item.MapsFrom, web.Path + job.FileName, web.Tree, web.MapList);
+                } catch (const EVelbrinError& e) {
+                    LogProblem(web, job.FileName + " : " + e.what());
+                }
+                workers.Release(handOutEnd(*item.Job + 1));
+            }
+            while (!workers.WaitFor(*item.Job, std::chrono::milliseconds(20)))
+                LetEventsThrough(pump);
+            taken = *item.Job + 1;
+            if (!job.Result.Done())
+                LogProblem(web, job.FileName + " : " + job.Result.Message);
+            PutBackKeptItems(web, job);
+            // The Web's size is that of its pages as rewritten, or a second
+            // pass would find another one.
+            if (web.MimeList.GetMimeByString(file.GetMimeType()))
+                total += job.SizeAfter - job.SizeBefore;
+            if (item.Page) {
+                view.ShowProgress(++done, pages);
+                LetEventsThrough(pump);
+            }
+        }
+        index.OfferFile(file);
+    }
+
+    // Cancelled: the jobs running end, the others are dropped. Every page is
+    // whole, as it was or rewritten; what went wrong is still logged.
+    workers.Stop();
+    for (std::size_t k = taken; k < jobs.size(); ++k) {
+        if (workers.Done(k) && !jobs[k].Result.Done())
+            LogProblem(web, jobs[k].FileName + " : " + jobs[k].Result.Message);
+        PutBackKeptItems(web, jobs[k]);
+    }
+}
+
 } // namespace
 
 int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeReader& readSize, TResolveView& view,
-                 const TPump& pump)
+                 const TPump& pump, int rewriteWorkers)
 {
+    if (rewriteWorkers <= 0)
+        rewriteWorkers = DefaultRewriteWorkers();
     std::int64_t total = 0;
     view.ShowSite("Recherche...");
     LetEventsThrough(pump);
@@ -144,55 +281,7 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
             const std::string firstUrl = web.Tree.GetFileUrl(*firstPage);
             index.AddSite(GetHost(firstUrl), firstUrl, firstPage->GetFileName(), counts, &sizes);
 
-            TPageRewriter rewriter(web.Path, web.Tree, web.MapList, flags, web.CaptureDate);
-            int done = 0;
-            web.Tree.ForEachFile(
-                [&](TWebFile& file, const std::string& url) {
-                    if (view.Cancelled())
-                        return true;
-                    if (!offered(file))
-                        return false;
-                    if (file.State == StateCapturedPage) {
-                        view.ShowFile(file.GetFileName());
-                        const std::string path = web.Path + file.GetFileName();
-                        if (IsSafeLocalName(file.GetFileName()) && FileExists(path)) {
-                            if (file.GetIsmap()) {
-                                try {
-                                    BuildPageMaps(url, path, web.Tree, web.MapList);
-                                } catch (const EVelbrinError& e) {
-                                    LogProblem(web, file.GetFileName() + " : " + e.what());
-                                }
-                            }
-                            const std::int64_t before = GetFileSize(path);
-                            // The walk meets a redirected page first under the
-                            // address that redirected to it; its footer names
-                            // the page's own address.
-                            TRewriteResult result = rewriter.RewriteFile(file.GetFileName(), web.Tree.GetFileUrl(file),
-                                                                         &web.KeptPages);
-                            if (!result.Done())
-                                LogProblem(web, file.GetFileName() + " : " + result.Message);
-                            // The Web's size is that of its pages as rewritten,
-                            // or a second pass would find another one.
-                            if (web.MimeList.GetMimeByString(file.GetMimeType()))
-                                total += GetFileSize(path) - before;
-                            view.ShowProgress(++done, pages);
-                            LetEventsThrough(pump);
-                        }
-                    } else if (file.State == StateCapturedFile && IsStyleSheetType(file.GetMimeType())) {
-                        const std::string path = web.Path + file.GetFileName();
-                        if (IsSafeLocalName(file.GetFileName()) && FileExists(path)) {
-                            const std::int64_t before = GetFileSize(path);
-                            TRewriteResult result = rewriter.RewriteStyleSheetFile(file.GetFileName());
-                            if (!result.Done())
-                                LogProblem(web, file.GetFileName() + " : " + result.Message);
-                            if (web.MimeList.GetMimeByString(file.GetMimeType()))
-                                total += GetFileSize(path) - before;
-                        }
-                    }
-                    index.OfferFile(file);
-                    return false;
-                },
-                site.Node);
+            RewriteSite(web, site.Node, offered, flags, rewriteWorkers, index, view, pages, total, pump);
             index.FlushLists();
         }
         if (view.Cancelled())

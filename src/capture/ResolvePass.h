@@ -34,7 +34,10 @@ inline constexpr int kResolveCancelled = 2;
 // kResolveDone, or kResolveCancelled when the view cancelled it (TotalSize is
 // then left alone). Pictures are measured with readSize. Problems writing a
 // page or an index page are logged in the Web's log; the pass goes on.
+// The pages are rewritten by rewriteWorkers threads (0: one per core, up to
+// 4); the view, the pump and the Web are only used on the caller's thread,
+// and the results are the same whatever their number.
 int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeReader& readSize, TResolveView& view,
-                 const TPump& pump = {});
+                 const TPump& pump = {}, int rewriteWorkers = 0);
 
 } // namespace velbrin

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -22,11 +23,14 @@ namespace fs = std::filesystem;
 namespace {
 
 // Folded names of the files of each directory asked about, with the identity
-// and modification time of the directory when they were read.
+// and modification time of the directory when they were read. Shared by the
+// whole program: the rewrite of pages on worker threads notes the files it
+// replaces here too.
 class DirectoryNames {
 public:
     bool Contains(const std::string& dir, const std::string& name)
     {
+        const std::lock_guard lock(m_mutex);
         struct stat info {};
         if (::stat(DirOrDot(dir).c_str(), &info) != 0)
             return false;
@@ -40,6 +44,7 @@ public:
 
     void Note(const std::string& dir, const std::string& name, int delta)
     {
+        const std::lock_guard lock(m_mutex);
         auto it = m_dirs.find(dir);
         if (it == m_dirs.end() || !it->second.valid)
             return;
@@ -83,6 +88,7 @@ private:
         ::closedir(handle);
     }
 
+    std::mutex m_mutex;
     std::unordered_map<std::string, Entry> m_dirs;
 };
 

@@ -22,6 +22,13 @@ std::optional<TFileStamp> StampOf(const std::string& path)
                       std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count()};
 }
 
+std::vector<TTag> TKeptItems::ItemsFor(const TFileStamp& stamp) const
+{
+    if (!(Stamp == stamp))
+        return {};
+    return DecodeItems(Code);
+}
+
 void TKeptPages::Keep(const std::string& fileName, const std::vector<TTag>& items, const TFileStamp& stamp)
 {
     Forget(fileName);
@@ -31,15 +38,15 @@ void TKeptPages::Keep(const std::string& fileName, const std::vector<TTag>& item
     if (m_bytes + code.size() > m_budget)
         return;
     m_bytes += code.size();
-    m_pages.insert_or_assign(fileName, TKept{std::move(code), stamp});
+    m_pages.insert_or_assign(fileName, TKeptItems{std::move(code), stamp});
 }
 
 std::vector<TTag> TKeptPages::Find(const std::string& fileName, const TFileStamp& stamp) const
 {
     const auto found = m_pages.find(fileName);
-    if (found == m_pages.end() || !(found->second.Stamp == stamp))
+    if (found == m_pages.end())
         return {};
-    return DecodeItems(found->second.Items);
+    return found->second.ItemsFor(stamp);
 }
 
 void TKeptPages::Forget(const std::string& fileName)
@@ -47,8 +54,28 @@ void TKeptPages::Forget(const std::string& fileName)
     const auto found = m_pages.find(fileName);
     if (found == m_pages.end())
         return;
-    m_bytes -= found->second.Items.size();
+    m_bytes -= found->second.Code.size();
     m_pages.erase(found);
+}
+
+std::optional<TKeptItems> TKeptPages::Take(const std::string& fileName)
+{
+    const auto found = m_pages.find(fileName);
+    if (found == m_pages.end())
+        return std::nullopt;
+    TKeptItems kept = std::move(found->second);
+    m_bytes -= kept.Code.size();
+    m_pages.erase(found);
+    return kept;
+}
+
+void TKeptPages::PutBack(const std::string& fileName, TKeptItems kept)
+{
+    Forget(fileName);
+    if (kept.Code.empty() || m_bytes + kept.Code.size() > m_budget)
+        return;
+    m_bytes += kept.Code.size();
+    m_pages.insert_or_assign(fileName, std::move(kept));
 }
 
 void TKeptPages::Clear()

@@ -23,6 +23,17 @@ struct TFileStamp {
 // The stamp of a file; none when it cannot be read.
 std::optional<TFileStamp> StampOf(const std::string& path);
 
+// The items kept for one page, in their compact form, with the stamp its
+// file had when they were kept.
+struct TKeptItems {
+    std::string Code; // EncodeItems
+    TFileStamp Stamp;
+
+    // The items, when the file still has the stamp they were kept with;
+    // none otherwise.
+    std::vector<TTag> ItemsFor(const TFileStamp& stamp) const;
+};
+
 // The items of the pages a session tokenized, by file name, each with the
 // stamp its file had when they were kept: the rewrite at the end of the
 // session takes them instead of tokenizing those pages again. Kept in memory
@@ -45,6 +56,12 @@ public:
     // kept with; none otherwise.
     std::vector<TTag> Find(const std::string& fileName, const TFileStamp& stamp) const;
     void Forget(const std::string& fileName);
+    // Moves out what was kept for the file, so that the page can be
+    // rewritten from it where this store is out of reach (a worker thread).
+    std::optional<TKeptItems> Take(const std::string& fileName);
+    // Keeps again what Take gave, when the page was not written after all;
+    // the budget still holds.
+    void PutBack(const std::string& fileName, TKeptItems kept);
     void Clear();
 
     std::size_t Count() const { return m_pages.size(); }
@@ -52,12 +69,7 @@ public:
     std::size_t Bytes() const { return m_bytes; }
 
 private:
-    struct TKept {
-        std::string Items;
-        TFileStamp Stamp;
-    };
-
-    std::unordered_map<std::string, TKept> m_pages;
+    std::unordered_map<std::string, TKeptItems> m_pages;
     std::size_t m_budget;
     std::size_t m_bytes = 0;
 };

@@ -570,9 +570,24 @@ std::string TPageRewriter::Rewrite(std::string_view page, std::string_view addre
 
 TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string_view address, TKeptPages* kept) const
 {
-    return RewriteStored(fileName, kept, [&](const std::string& original, std::vector<TTag> items) {
+    TKeptLookup lookup;
+    if (kept)
+        lookup = [&](const TFileStamp& stamp) { return kept->Find(std::string(fileName), stamp); };
+    TRewriteResult result = RewriteStored(fileName, lookup, [&](const std::string& original, std::vector<TTag> items) {
         return Rewrite(original, address, std::move(items));
     });
+    // Items kept for bytes the page no longer holds are of no more use.
+    if (kept && (result.Status == TRewriteStatus::Written || result.Status == TRewriteStatus::WriteError))
+        kept->Forget(std::string(fileName));
+    return result;
+}
+
+TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string_view address,
+                                          const TKeptItems& kept) const
+{
+    return RewriteStored(
+        fileName, [&](const TFileStamp& stamp) { return kept.ItemsFor(stamp); },
+        [&](const std::string& original, std::vector<TTag> items) { return Rewrite(original, address, std::move(items)); });
 }
 
 std::string TPageRewriter::RewriteStyleSheet(std::string_view css) const
@@ -582,12 +597,12 @@ std::string TPageRewriter::RewriteStyleSheet(std::string_view css) const
 
 TRewriteResult TPageRewriter::RewriteStyleSheetFile(std::string_view fileName) const
 {
-    return RewriteStored(fileName, nullptr,
+    return RewriteStored(fileName, {},
                          [&](const std::string& original, std::vector<TTag>) { return RewriteStyleSheet(original); });
 }
 
 TRewriteResult TPageRewriter::RewriteStored(
-    std::string_view fileName, TKeptPages* kept,
+    std::string_view fileName, const TKeptLookup& kept,
     const std::function<std::string(const std::string&, std::vector<TTag>)>& rewrite) const
 {
     if (fileName.empty())
@@ -607,7 +622,7 @@ TRewriteResult TPageRewriter::RewriteStored(
         std::vector<TTag> items;
         const std::optional<TFileStamp> stamp = kept ? StampOf(path) : std::nullopt;
         if (stamp)
-            items = kept->Find(std::string(fileName), *stamp);
+            items = kept(*stamp);
         original = ReadWholeFile(path);
         if (!items.empty() && stamp->Size != static_cast<std::int64_t>(original.size()))
             items.clear();
@@ -618,8 +633,6 @@ TRewriteResult TPageRewriter::RewriteStored(
     }
     if (rewritten == original)
         return {TRewriteStatus::Unchanged, {}, fromKept};
-    if (kept)
-        kept->Forget(std::string(fileName));
 
     try {
         // Like every stored page, left to the system to write back.

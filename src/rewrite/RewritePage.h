@@ -16,6 +16,8 @@
 namespace velbrin {
 
 class TKeptPages;
+struct TFileStamp;
+struct TKeptItems;
 class TMAPLIST;
 class TWebFile;
 class TWebTree;
@@ -105,6 +107,11 @@ public:
     // is written.
     TRewriteResult RewriteFile(std::string_view fileName, std::string_view address,
                                TKeptPages* kept = nullptr) const;
+    // The same with the items taken out of a TKeptPages (Take), which the
+    // rewriter then leaves alone: several rewriters may run at once, one per
+    // thread, each on pages of its own. The caller puts the items back
+    // (PutBack) when the page was neither written nor tried to be.
+    TRewriteResult RewriteFile(std::string_view fileName, std::string_view address, const TKeptItems& kept) const;
 
     // A stored style sheet rewritten the same way: its references lead to
     // the stored files, a marker comment keeping each captured address.
@@ -115,7 +122,9 @@ private:
     // What an address found in a style sheet, or beside a tag's own link,
     // leads to; nullopt leaves it as captured.
     std::optional<std::string> ChooseAddress(std::string_view address, TReferenceKind kind) const;
-    TRewriteResult RewriteStored(std::string_view fileName, TKeptPages* kept,
+    // The items kept for the bytes of a file with the stamp given, if any.
+    using TKeptLookup = std::function<std::vector<TTag>(const TFileStamp&)>;
+    TRewriteResult RewriteStored(std::string_view fileName, const TKeptLookup& kept,
                                  const std::function<std::string(const std::string&, std::vector<TTag>)>& rewrite) const;
 
     friend class TPageRewrite;
