@@ -21,7 +21,7 @@
 #include "core/Text.h"
 #include "core/Url.h"
 #include "capture/KnownWebs.h"
-#include "media/PictureSizeReader.h"
+#include "index/PictureHeader.h"
 #include "store/MimeDefFile.h"
 #include "store/MimeList.h"
 

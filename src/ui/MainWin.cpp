@@ -15,7 +15,7 @@
 #include "core/Files.h"
 #include "core/SystemFiles.h"
 #include "core/Url.h"
-#include "media/PictureSizeReader.h"
+#include "index/PictureHeader.h"
 #include "store/MimeDefFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/AddUrlDlg.h"

@@ -3,7 +3,7 @@
 #include "capture/ResolvePass.h"
 #include "config/ProgramDir.h"
 #include "core/Files.h"
-#include "media/PictureSizeReader.h"
+#include "index/PictureHeader.h"
 
 #include <gtest/gtest.h>
 

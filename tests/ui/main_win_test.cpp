@@ -2,7 +2,7 @@
 
 #include "capture/KnownWebs.h"
 #include "capture/ResolvePass.h"
-#include "media/PictureSizeReader.h"
+#include "index/PictureHeader.h"
 #include "session/SiteServer.h"
 #include "ui/RecentWebs.h"
 #include "ui/WebRemoval.h"
