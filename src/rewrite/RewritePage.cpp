@@ -83,9 +83,9 @@ std::size_t OutputRoom(std::size_t pageSize)
 // Passes that rewrite a page again after one that left a seam.
 constexpr int kSeamRounds = 3;
 // Rewritten tags whose check is remembered, at most (then forgotten all).
-constexpr std::size_t kStableTagsKept = 100000;
+constexpr std::size_t kStableTagsKept = 8192;
 // Addresses whose record is remembered, at most.
-constexpr std::size_t kTargetsKept = 100000;
+constexpr std::size_t kTargetsKept = 8192;
 
 // What becomes of the link of one tag.
 struct TLinkChange {
