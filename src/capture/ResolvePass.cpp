@@ -297,6 +297,8 @@ int ResolveLinks(TWEB& web, const TSommaireParam& params, const TPictureSizeRead
     } catch (const EVelbrinError& e) {
         LogProblem(web, e.what());
     }
+    if (!cancelled)
+        web.SetResolvePending(false);
     return cancelled ? kResolveCancelled : kResolveDone;
 }
 

@@ -19,6 +19,10 @@ TCaptureEnd RunSession(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCapt
                        const TCaptureSteps& steps, bool forceBookmark, bool forceOpen)
 {
     TCaptureEnd end;
+    // A pass that a killed program left unfinished is done this time, even
+    // when nothing new comes.
+    const bool unresolved = web.ResolvePending();
+    web.SetResolvePending(true);
     {
         TCapture capture(web, settings, view, [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
         if (steps.SessionChanged)
@@ -41,8 +45,10 @@ TCaptureEnd RunSession(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCapt
 
     if (steps.SaveWeb)
         steps.SaveWeb();
-    if (web.LastCaptureInfo.SessionCaptured > 0 && end.SessionCaptured > 0 && steps.ResolveLinks)
+    if (((web.LastCaptureInfo.SessionCaptured > 0 && end.SessionCaptured > 0) || unresolved) && steps.ResolveLinks)
         steps.ResolveLinks();
+    else if (end.SessionCaptured == 0 && !unresolved)
+        web.SetResolvePending(false);
 
     try {
         MergeMimeDef(globalMime, web.MimeList, WorkPath());

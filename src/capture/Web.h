@@ -279,6 +279,11 @@ public:
     // With onlyJournal, nothing is written when the journal cannot be
     // appended.
     void SaveProgress(bool onlyJournal = false);
+    // Whether files were kept since the links were last resolved to the end
+    // (a marker beside FileName). Setting it may fail silently: the marker
+    // only spares the next session from missing an interrupted pass.
+    bool ResolvePending() const;
+    void SetResolvePending(bool pending);
     // The project file's bytes.
     void WriteProject(TStream& stream, const TPump& pump = {}) const;
 

@@ -243,6 +243,25 @@ bool TWEB::LoadFromFile(const std::string& fileName, const TPump& pump)
     return true;
 }
 
+bool TWEB::ResolvePending() const
+{
+    return !FileName.empty() && FileExists(FileName + std::string(kProjectUnresolvedSuffix));
+}
+
+void TWEB::SetResolvePending(bool pending)
+{
+    if (FileName.empty() || pending == ResolvePending())
+        return;
+    const std::string marker = FileName + std::string(kProjectUnresolvedSuffix);
+    try {
+        if (pending)
+            TFileStream(marker, TFileStream::Mode::Create).Close();
+        else
+            DeleteFile(marker);
+    } catch (const EVelbrinError&) {
+    }
+}
+
 void TWEB::DropUnkeptFiles(std::int64_t since)
 {
     namespace fs = std::filesystem;
@@ -258,6 +277,7 @@ void TWEB::DropUnkeptFiles(std::int64_t since)
     }
     keep.insert(ExtractFileName(FileName));
     keep.insert(ExtractFileName(TWebJournal::FileNameFor(FileName)));
+    keep.insert(ExtractFileName(FileName + std::string(kProjectUnresolvedSuffix)));
     // A second of slack for file systems that keep coarse times.
     const auto from = std::chrono::system_clock::time_point(std::chrono::seconds(since - 1));
     std::error_code error;

@@ -28,5 +28,9 @@ inline constexpr int kProjectVersion = 21;
 inline constexpr std::string_view kProjectJournalSuffix = "-journal";
 inline constexpr std::string_view kProjectJournalSignature = "VVLBJ";
 inline constexpr int kProjectJournalVersion = 1;
+// Beside the project file (its name + this suffix) from the start of a
+// capture until the links of what it kept are resolved: a program killed in
+// between resolves them in its next session.
+inline constexpr std::string_view kProjectUnresolvedSuffix = "-unresolved";
 
 } // namespace velbrin

@@ -351,3 +351,41 @@ TEST_F(SessionFixture, ConnectionCutBeforeTheHeaderIsTriedAgain)
     EXPECT_EQ(Record(*web, "/flaky.htm").State, StateCapturedPage);
     EXPECT_EQ(web->ErrorCount, 0);
 }
+
+TEST_F(SessionFixture, AResolutionPassThatNeverEndedIsDoneByTheNextSession)
+{
+    server.Page("/index.htm", "<A HREF=\"here.htm\">here</A>");
+    server.Page("/here.htm", "<P>here");
+    auto web = SiteWeb("/index.htm");
+    web->SaveToFile(capture + "Local.Web");
+    const std::string marker = capture + "Local.Web-unresolved";
+    int resolves = 0;
+    TCaptureSteps steps;
+    // The program is killed in the pass: the marker stays.
+    steps.ResolveLinks = [&] {
+        ++resolves;
+        EXPECT_TRUE(FileExists(marker));
+    };
+    TMIMELIST global;
+    global.SetToDefault();
+
+    RunCapture(*web, *settings, global, view, steps);
+    EXPECT_EQ(resolves, 1);
+    EXPECT_EQ(web->CapturedCount, 2);
+    // Nothing is left to fetch, yet the links are resolved.
+    TCaptureEnd end = RunCapture(*web, *settings, global, view, steps);
+    EXPECT_EQ(end.SessionCaptured, 0);
+    EXPECT_EQ(resolves, 2);
+
+    // Once a pass ends, a session that fetches nothing resolves nothing.
+    steps.ResolveLinks = [&] {
+        ++resolves;
+        web->SetResolvePending(false);
+    };
+    RunCapture(*web, *settings, global, view, steps);
+    EXPECT_EQ(resolves, 3);
+    EXPECT_FALSE(FileExists(marker));
+    RunCapture(*web, *settings, global, view, steps);
+    EXPECT_EQ(resolves, 3);
+    EXPECT_FALSE(FileExists(marker));
+}
