@@ -603,7 +603,7 @@ void THtmlParser::ReplaceParamValue(int i, const TTagParam& param, std::string_v
     ReplaceTagParamValue(ParamText(i, copy), param, value, edits);
 }
 
-bool THtmlParser::GetLink(int i, TLinkParam& link) const
+bool THtmlParser::GetLink(int i, TLinkParam& link, TLinkText linkText) const
 {
     link.Clear();
     const TTag& tag = Item(i);
@@ -622,7 +622,8 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
     else
         FindTagParam(text, "OLDREF", link.OldLink);
     if (tag.Kind == TagTitle) {
-        link.Description = TrimBlanks(TextAfter(i));
+        if (linkText == TLinkText::Gather)
+            link.Description = TrimBlanks(TextAfter(i));
         return true;
     }
     if (!rule)
@@ -642,7 +643,7 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
     switch (tag.Kind) {
     case TagA:
         CutAtFragment(text, link.Link);
-        if (!link.Link.Value.empty())
+        if (!link.Link.Value.empty() && linkText == TLinkText::Gather)
             GatherAnchorText(i, link);
         break;
     case TagImg:

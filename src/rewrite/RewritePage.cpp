@@ -256,7 +256,8 @@ TPageRewrite::TRewrittenTag TPageRewrite::RewriteTag(const THtmlParser& parser, 
     TLinkParam link;
     TRewrittenTag rewritten{parser.FullTagText(i), {}};
     const std::uint8_t kind = parser.Item(i).Kind;
-    if (parser.GetLink(i, link)) {
+    // Neither an anchor's text nor its IsMap changes what the tag becomes.
+    if (parser.GetLink(i, link, TLinkText::Skip)) {
         switch (link.TagKind) {
         case TagBase:
             if (link.Link.Found())

@@ -26,6 +26,20 @@ TEST(GetLink, AnchorWithFragmentDescriptionAndMap)
     EXPECT_EQ(picture.Link.Value, "i.gif");
     EXPECT_EQ(picture.LinkType, LinkTypeInline);
     EXPECT_TRUE(picture.IsMap);
+
+    // Without its text, the anchor reads the same link; a picture's own
+    // ISMAP is still read.
+    TLinkParam bare;
+    ASSERT_TRUE(page.parser.GetLink(1, bare, TLinkText::Skip));
+    EXPECT_EQ(bare.Link.Value, link.Link.Value);
+    EXPECT_EQ(bare.Link.ValueLength, link.Link.ValueLength);
+    EXPECT_EQ(bare.Description, "");
+    EXPECT_FALSE(bare.IsMap);
+    ASSERT_TRUE(page.parser.GetLink(2, bare, TLinkText::Skip));
+    EXPECT_TRUE(bare.IsMap);
+    HtmlPage titled("<TITLE> Home </TITLE>");
+    ASSERT_TRUE(titled.parser.GetLink(1, bare, TLinkText::Skip));
+    EXPECT_EQ(bare.Description, "");
 }
 
 TEST(GetLink, AnchorDescription)
