@@ -311,6 +311,19 @@ THtmlParser::THtmlParser(TStream& source, std::vector<TTag> items)
     m_source.SetPosition(0);
 }
 
+void THtmlParser::Rescan()
+{
+    m_memory = m_source.InPlace().has_value();
+    m_size = m_source.Size();
+    if (m_size > std::numeric_limits<std::int32_t>::max())
+        throw EStreamError("The page is too large to be read");
+    m_items.Empty();
+    m_readPlainly = false;
+    Scan();
+    IndexItems();
+    m_source.SetPosition(0);
+}
+
 bool THtmlParser::TakeItems(std::vector<TTag>& items)
 {
     if (items.size() < 2 || !items.front().IsBoundary() || items.front().Position != 0

@@ -61,6 +61,11 @@ public:
     // of the source (not ordered, outside it, without both boundaries) are
     // ignored and the source is scanned.
     THtmlParser(TStream& source, std::vector<TTag> items);
+    // Scans the source again from its start, as the constructor does: its
+    // bytes and its size may have changed since. The memory of the item
+    // lists is kept, so that many scans of short texts, one after another,
+    // allocate nothing after the first.
+    void Rescan();
     THtmlParser(const THtmlParser&) = delete;
     THtmlParser& operator=(const THtmlParser&) = delete;
 
