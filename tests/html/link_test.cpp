@@ -1,4 +1,5 @@
 #include "html/HtmlPage.h"
+#include "core/Url.h"
 #include "html/LinkParam.h"
 
 #include <gtest/gtest.h>
@@ -185,4 +186,29 @@ TEST(AcceptLink, DefaultTestAndFilter)
     EXPECT_FALSE(AcceptLink(link));
     link.Link.Value = "relative.htm";
     EXPECT_FALSE(AcceptLink(link));
+}
+
+// An address parsed by the caller is judged by its class without being parsed
+// again, with the verdict a parse would give; a link read anew from a tag
+// forgets the class of the address it held before.
+TEST(JudgeLink, KnownClassGivesTheParsedVerdict)
+{
+    for (const char* address : {"http://www.example.org/x.htm", "https://www.example.org/", "mailto:a@example.org",
+                                "ftp://ftp.example.org/f.zip", "relative.htm", "http://localhost/", "http://a.org:x/"}) {
+        SCOPED_TRACE(address);
+        TLinkParam parsed;
+        parsed.TagKind = TagImg;
+        parsed.Link.Value = address;
+        TLinkParam known = parsed;
+        known.Address = ClassifyAddress(TUrl::Create(address));
+        EXPECT_NE(known.Address, TAddressClass::Unknown);
+        EXPECT_EQ(JudgeLink(known), JudgeLink(parsed));
+    }
+
+    HtmlPage page("<A HREF=\"mailto:a@example.org\">");
+    TLinkParam link;
+    link.Address = TAddressClass::Fetchable;
+    ASSERT_TRUE(page.parser.GetLink(1, link));
+    EXPECT_EQ(link.Address, TAddressClass::Unknown);
+    EXPECT_NE(JudgeLink(link), TLinkVerdict::Follow);
 }
