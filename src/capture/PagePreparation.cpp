@@ -45,7 +45,8 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
     // the base changes.
     struct TResolved {
         std::string Absolute;
-        bool Fetchable = false;
+        TAddressClass Address = TAddressClass::Unknown;
+        bool Fetchable() const { return Address == TAddressClass::Fetchable; }
     };
     std::unordered_map<std::string, TResolved> resolved;
     auto resolve = [&](std::string_view address) -> const TResolved& {
@@ -54,8 +55,7 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
             return known->second;
         TResolved result;
         result.Absolute = base.empty() ? ResolveUrl(address, base) : GetUrlText(ResolveLink(address, parsedBase));
-        const TUrl parsed = TUrl::Create(result.Absolute);
-        result.Fetchable = IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol);
+        result.Address = ClassifyAddress(TUrl::Create(result.Absolute));
         return resolved.emplace(std::string(address), std::move(result)).first->second;
     };
 
@@ -87,27 +87,33 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
     };
     // The addresses of a tag beyond its own link, and of STYLE blocks:
     // resolved against the base, and offered once the tag is written.
-    std::vector<std::pair<std::string, TReferenceKind>> others;
+    struct TOther {
+        std::string Address;
+        TReferenceKind Kind;
+        TAddressClass Class = TAddressClass::Unknown;
+    };
+    std::vector<TOther> others;
     const TAddressMap absoluteOther = [&](std::string_view address, TReferenceKind kind) -> std::optional<std::string> {
         if (StartsWithNoCase(address, "data:") || address.starts_with('#'))
             return std::nullopt;
         if (HasForeignScheme(address)) {
-            others.emplace_back(std::string(address), kind);
+            others.push_back({std::string(address), kind});
             return std::nullopt;
         }
         const TResolved& absolute = resolve(address);
-        others.emplace_back(absolute.Absolute, kind);
-        if (absolute.Fetchable)
+        others.push_back({absolute.Absolute, kind, absolute.Address});
+        if (absolute.Fetchable())
             return absolute.Absolute;
         return std::nullopt;
     };
     auto offerOthers = [&](std::uint8_t tagKind) {
-        for (auto& [address, kind] : others) {
+        for (TOther& other : others) {
             TLinkParam found;
             found.TagKind = tagKind;
-            found.Kind = kind;
-            found.LinkType = LinkTypeOf(kind);
-            found.Link.Value = std::move(address);
+            found.Kind = other.Kind;
+            found.LinkType = LinkTypeOf(other.Kind);
+            found.Link.Value = std::move(other.Address);
+            found.Address = other.Class;
             offer(found);
         }
         others.clear();
@@ -154,13 +160,15 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         copyRun(i);
 
         std::string absolute;
+        TAddressClass absoluteClass = TAddressClass::Unknown;
         TTagEdits edits;
         if (!link.Link.Value.empty()) {
             // Resolved against the base parsed already; an https page's
             // relative links stay https.
             const TResolved& resolvedLink = resolve(link.Link.Value);
             absolute = resolvedLink.Absolute;
-            if (resolvedLink.Fetchable)
+            absoluteClass = resolvedLink.Address;
+            if (resolvedLink.Fetchable())
                 parser.ReplaceParamValue(i, link.Link, absolute, edits);
             TTagParam lowsrc;
             if (link.TagKind == TagImg && parser.GetParam("LOWSRC", i, lowsrc))
@@ -201,8 +209,10 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
             }
             // A link of a scheme the capture does not know ("javascript:")
             // is judged, and logged, as the page wrote it.
-            if (!HasForeignScheme(link.Link.Value))
+            if (!HasForeignScheme(link.Link.Value)) {
                 link.Link.Value = absolute;
+                link.Address = absoluteClass;
+            }
             offer(link);
             if (link.IsMap)
                 record.SetIsmap(true);
@@ -299,10 +309,11 @@ std::string TWEB::PrepareCss(std::string_view sheetUrl, std::string_view css, st
             return std::nullopt;
         }
         std::string absolute = GetUrlText(ResolveLink(address, base));
-        const TUrl parsed = TUrl::Create(absolute);
+        link.Address = ClassifyAddress(TUrl::Create(absolute));
         link.Link.Value = absolute;
+        const bool fetchable = link.Address == TAddressClass::Fetchable;
         found.push_back(std::move(link));
-        if (IsValidUrl(parsed) && IsFetchableProtocol(parsed.Protocol))
+        if (fetchable)
             return absolute;
         return std::nullopt;
     });

@@ -32,6 +32,8 @@ public:
 
     // Count and capacity 0.
     void Clear() { std::vector<T>().swap(m_items); }
+    // Count 0; the capacity stays, for a list that is filled again.
+    void Empty() { m_items.clear(); }
 
     auto begin() { return m_items.begin(); }
     auto end() { return m_items.end(); }

@@ -311,6 +311,19 @@ THtmlParser::THtmlParser(TStream& source, std::vector<TTag> items)
     m_source.SetPosition(0);
 }
 
+void THtmlParser::Rescan()
+{
+    m_memory = m_source.InPlace().has_value();
+    m_size = m_source.Size();
+    if (m_size > std::numeric_limits<std::int32_t>::max())
+        throw EStreamError("The page is too large to be read");
+    m_items.Empty();
+    m_readPlainly = false;
+    Scan();
+    IndexItems();
+    m_source.SetPosition(0);
+}
+
 bool THtmlParser::TakeItems(std::vector<TTag>& items)
 {
     if (items.size() < 2 || !items.front().IsBoundary() || items.front().Position != 0
@@ -603,7 +616,7 @@ void THtmlParser::ReplaceParamValue(int i, const TTagParam& param, std::string_v
     ReplaceTagParamValue(ParamText(i, copy), param, value, edits);
 }
 
-bool THtmlParser::GetLink(int i, TLinkParam& link) const
+bool THtmlParser::GetLink(int i, TLinkParam& link, TLinkText linkText) const
 {
     link.Clear();
     const TTag& tag = Item(i);
@@ -622,7 +635,8 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
     else
         FindTagParam(text, "OLDREF", link.OldLink);
     if (tag.Kind == TagTitle) {
-        link.Description = TrimBlanks(TextAfter(i));
+        if (linkText == TLinkText::Gather)
+            link.Description = TrimBlanks(TextAfter(i));
         return true;
     }
     if (!rule)
@@ -642,7 +656,7 @@ bool THtmlParser::GetLink(int i, TLinkParam& link) const
     switch (tag.Kind) {
     case TagA:
         CutAtFragment(text, link.Link);
-        if (!link.Link.Value.empty())
+        if (!link.Link.Value.empty() && linkText == TLinkText::Gather)
             GatherAnchorText(i, link);
         break;
     case TagImg:

@@ -44,6 +44,13 @@ namespace velbrin {
 // ignores quotes).
 bool IsWholeTag(std::string_view text);
 
+// Whether GetLink reads the text that describes a link (an anchor's text and
+// IsMap, a title's text), which takes a walk over the items after the tag.
+enum class TLinkText : std::uint8_t {
+    Gather,
+    Skip, // Description stays empty and an anchor's IsMap false
+};
+
 class THtmlParser {
 public:
     // Scans the whole source from its start, then sets its position back to 0.
@@ -54,6 +61,11 @@ public:
     // of the source (not ordered, outside it, without both boundaries) are
     // ignored and the source is scanned.
     THtmlParser(TStream& source, std::vector<TTag> items);
+    // Scans the source again from its start, as the constructor does: its
+    // bytes and its size may have changed since. The memory of the item
+    // lists is kept, so that many scans of short texts, one after another,
+    // allocate nothing after the first.
+    void Rescan();
     THtmlParser(const THtmlParser&) = delete;
     THtmlParser& operator=(const THtmlParser&) = delete;
 
@@ -104,8 +116,8 @@ public:
     // SRC value). A and FRAME values stop before their "#", which stays in
     // the tag. An A tag with a value gathers its description (its text, ALT
     // values of the pictures inside, up to the closing A) and IsMap (a picture
-    // inside is marked ISMAP).
-    bool GetLink(int i, TLinkParam& link) const;
+    // inside is marked ISMAP). With TLinkText::Skip neither is read.
+    bool GetLink(int i, TLinkParam& link, TLinkText text = TLinkText::Gather) const;
 
     // Writes item i with its link value replaced by newLink and its OLDREF
     // attribute set to oldRef, which keeps the address the tag was captured

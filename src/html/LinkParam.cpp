@@ -10,14 +10,25 @@ void TLinkParam::Clear()
     OldLink.Clear();
     IsMap = false;
     Description.clear();
+    Address = TAddressClass::Unknown;
+}
+
+TAddressClass ClassifyAddress(const TUrl& parsed)
+{
+    if (!IsValidUrl(parsed))
+        return TAddressClass::Invalid;
+    if (!IsFetchableProtocol(parsed.Protocol))
+        return TAddressClass::OtherProtocol;
+    return TAddressClass::Fetchable;
 }
 
 TLinkVerdict JudgeLink(const TLinkParam& link)
 {
-    const TUrl parsed = TUrl::Create(link.Link.Value);
-    if (!IsValidUrl(parsed))
+    const TAddressClass address =
+        link.Address != TAddressClass::Unknown ? link.Address : ClassifyAddress(TUrl::Create(link.Link.Value));
+    if (address == TAddressClass::Invalid)
         return TLinkVerdict::InvalidAddress;
-    if (!IsFetchableProtocol(parsed.Protocol))
+    if (address == TAddressClass::OtherProtocol)
         return TLinkVerdict::OtherProtocol;
     if (link.TagKind == TagA && link.IsMap)
         return TLinkVerdict::ServerMapAnchor;

@@ -15,6 +15,17 @@ inline constexpr std::uint8_t LinkTypePage = 0;
 inline constexpr std::uint8_t LinkTypeInline = 1;     // a picture or other object shown in the page
 inline constexpr std::uint8_t LinkTypeBackground = 2; // the page's background picture
 
+struct TUrl;
+
+// What a parsed address is to the capture.
+enum class TAddressClass : std::uint8_t {
+    Unknown,       // not parsed yet
+    Invalid,       // no host with a ".", or a ":" in its path
+    OtherProtocol, // a protocol the capture does not fetch
+    Fetchable,
+};
+TAddressClass ClassifyAddress(const TUrl& parsed);
+
 // The link one tag carries.
 struct TLinkParam {
     std::string Description; // anchor text of an A tag, title text of a TITLE tag; at most 255 characters
@@ -24,8 +35,13 @@ struct TLinkParam {
     TTagParam Link;    // HREF, SRC, BACKGROUND or ACTION
     TTagParam OldLink; // OLDREF: the address the tag carried when it was captured
     std::uint8_t TagKind = TagUnknown;
+    // Link.Value's class, when the caller parsed that very text already
+    // (JudgeLink then does not parse it again); whoever changes Link.Value
+    // sets it back to Unknown.
+    TAddressClass Address = TAddressClass::Unknown;
 
-    // Empties both attributes, IsMap and Description; LinkType and TagKind stay.
+    // Empties both attributes, IsMap, Description and Address; LinkType and
+    // TagKind stay.
     void Clear();
 };
 

@@ -172,6 +172,9 @@ private:
     mutable bool m_hasLookedUp = false;
     // Map files read so far, by name; none when a map file is not usable.
     mutable std::map<std::string, std::optional<std::string>> m_mapFiles;
+    // The rewritten tag ReadsBack checks, and the parser that reads it.
+    mutable TViewStream m_checkSource{std::string_view()};
+    mutable std::optional<THtmlParser> m_check;
 };
 
 std::string TPageRewrite::Run(std::string_view address)
@@ -256,7 +259,8 @@ TPageRewrite::TRewrittenTag TPageRewrite::RewriteTag(const THtmlParser& parser, 
     TLinkParam link;
     TRewrittenTag rewritten{parser.FullTagText(i), {}};
     const std::uint8_t kind = parser.Item(i).Kind;
-    if (parser.GetLink(i, link)) {
+    // Neither an anchor's text nor its IsMap changes what the tag becomes.
+    if (parser.GetLink(i, link, TLinkText::Skip)) {
         switch (link.TagKind) {
         case TagBase:
             if (link.Link.Found())
@@ -346,8 +350,14 @@ bool TPageRewrite::IsStable(const TRewrittenTag& rewritten) const
 
 bool TPageRewrite::ReadsBack(const TRewrittenTag& rewritten) const
 {
-    TViewStream source(rewritten.Text);
-    const THtmlParser parser(source);
+    // One parser for every check of the pass: its item lists are allocated
+    // once, not for each tag.
+    m_checkSource = TViewStream(rewritten.Text);
+    if (m_check)
+        m_check->Rescan();
+    else
+        m_check.emplace(m_checkSource);
+    const THtmlParser& parser = *m_check;
     if (parser.Count() != 3 || parser.Item(1).Length != static_cast<std::int32_t>(rewritten.Text.size()))
         return false;
     const TRewrittenTag again = RewriteTag(parser, 1);

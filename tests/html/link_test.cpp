@@ -1,4 +1,5 @@
 #include "html/HtmlPage.h"
+#include "core/Url.h"
 #include "html/LinkParam.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,15 @@ TEST(GetLink, AnchorWithFragmentDescriptionAndMap)
     EXPECT_EQ(picture.Link.Value, "i.gif");
     EXPECT_EQ(picture.LinkType, LinkTypeInline);
     EXPECT_TRUE(picture.IsMap);
+
+    // Without its text, the anchor reads the same link; a picture's own
+    // ISMAP is still read.
+    TLinkParam bare;
+    ASSERT_TRUE(page.parser.GetLink(1, bare, TLinkText::Skip));
+    EXPECT_EQ(bare.Link.ValueLength, link.Link.ValueLength);
+    EXPECT_TRUE(bare.Description.empty() && !bare.IsMap);
+    ASSERT_TRUE(page.parser.GetLink(2, bare, TLinkText::Skip));
+    EXPECT_TRUE(bare.IsMap);
 }
 
 TEST(GetLink, AnchorDescription)
@@ -171,4 +181,25 @@ TEST(AcceptLink, DefaultTestAndFilter)
     EXPECT_FALSE(AcceptLink(link));
     link.Link.Value = "relative.htm";
     EXPECT_FALSE(AcceptLink(link));
+}
+
+// An address parsed by the caller is judged by its class without being parsed
+// again, with the verdict a parse would give; a link read anew from a tag
+// forgets the class of the address it held before.
+TEST(JudgeLink, KnownClassGivesTheParsedVerdict)
+{
+    for (const char* address : {"http://www.example.org/x.htm", "ftp://ftp.example.org/f.zip", "relative.htm"}) {
+        TLinkParam parsed;
+        parsed.Link.Value = address;
+        TLinkParam known = parsed;
+        known.Address = ClassifyAddress(TUrl::Create(address));
+        EXPECT_EQ(JudgeLink(known), JudgeLink(parsed)) << address;
+    }
+
+    HtmlPage page("<A HREF=\"mailto:a@example.org\">");
+    TLinkParam link;
+    link.Address = TAddressClass::Fetchable;
+    ASSERT_TRUE(page.parser.GetLink(1, link));
+    EXPECT_EQ(link.Address, TAddressClass::Unknown);
+    EXPECT_NE(JudgeLink(link), TLinkVerdict::Follow);
 }

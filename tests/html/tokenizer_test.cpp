@@ -189,3 +189,36 @@ TEST(HtmlTokenizer, TextUntilClose)
     EXPECT_EQ(page.parser.TextUntilClose(1, TagH3), "Folder name here");
     EXPECT_EQ(page.parser.TextUntilClose(5, TagDd), "alone");
 }
+
+// A parser scanned again over other bytes reads them as a new parser would:
+// nothing of the earlier scan (its items, its plain reading, the anchor and
+// map index) survives, whether the new text is shorter or longer.
+TEST(HtmlTokenizer, RescanReadsTheNewBytesOnly)
+{
+    const std::string texts[] = {
+        "<A HREF=a.htm>one <IMG SRC=m.gif ISMAP> two</A> <B>three</B> tail",
+        "<IMG SRC=\"x.gif",
+        "<A HREF=b.htm>",
+        "",
+        "<P CLASS=\"x>y\">text<A HREF=c.htm>c <IMG SRC=p.gif ALT=pic></A><!-- end -->",
+    };
+    TViewStream source(texts[0]);
+    THtmlParser reused(source);
+    for (const std::string& text : texts) {
+        source = TViewStream(text);
+        reused.Rescan();
+        TViewStream fresh(text);
+        const THtmlParser expected(fresh);
+        SCOPED_TRACE(text);
+        EXPECT_EQ(DescribeItems(reused), DescribeItems(expected));
+        EXPECT_EQ(reused.ReadPlainly(), expected.ReadPlainly());
+        for (int i = 0; i < expected.Count(); ++i) {
+            TLinkParam got;
+            TLinkParam want;
+            EXPECT_EQ(reused.GetLink(i, got), expected.GetLink(i, want));
+            EXPECT_EQ(got.Link.Value, want.Link.Value);
+            EXPECT_EQ(got.Description, want.Description);
+            EXPECT_EQ(got.IsMap, want.IsMap);
+        }
+    }
+}
