@@ -74,7 +74,7 @@ void PutBackKeptItems(TWEB& web, TRewriteJob& job)
 {
     if (!job.Kept)
         return;
-    if (job.Result.Status != TRewriteStatus::Written && job.Result.Status != TRewriteStatus::WriteError)
+    if (!job.Result.MayHaveChanged())
         web.KeptPages.PutBack(job.FileName, std::move(*job.Kept));
     job.Kept.reset();
 }

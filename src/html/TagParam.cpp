@@ -154,6 +154,13 @@ void Fill(std::string_view inside, const TRawAttribute& raw, TTagParam& param)
     param.QuotedTwice = raw.Twice;
 }
 
+// Whether an attribute read from inside has the name given (any case).
+bool IsNamed(std::string_view inside, const TRawAttribute& raw, std::string_view name)
+{
+    return !name.empty() && raw.NameEnd - raw.NameStart == name.size()
+        && SameText(inside.substr(raw.NameStart, name.size()), name);
+}
+
 } // namespace
 
 bool FindTagParam(std::string_view tagText, std::string_view name, TTagParam& param)
@@ -165,7 +172,7 @@ bool FindTagParam(std::string_view tagText, std::string_view name, TTagParam& pa
     TAttributeScanner scanner(inside);
     TRawAttribute raw;
     while (scanner.Next(raw)) {
-        if (raw.NameEnd - raw.NameStart == name.size() && SameText(inside.substr(raw.NameStart, name.size()), name)) {
+        if (IsNamed(inside, raw, name)) {
             Fill(inside, raw, param);
             return !param.Value.empty();
         }
@@ -181,20 +188,16 @@ void FindTagParams(std::string_view tagText, std::string_view firstName, TTagPar
     if (tagText.size() < 2)
         return;
     const std::string_view inside = Inside(tagText);
-    auto named = [&](const TRawAttribute& raw, std::string_view name) {
-        return !name.empty() && raw.NameEnd - raw.NameStart == name.size()
-            && SameText(inside.substr(raw.NameStart, name.size()), name);
-    };
     bool firstFound = false;
     bool secondFound = false;
     TAttributeScanner scanner(inside);
     TRawAttribute raw;
     while ((!firstFound || !secondFound) && scanner.Next(raw)) {
-        if (!firstFound && named(raw, firstName)) {
+        if (!firstFound && IsNamed(inside, raw, firstName)) {
             Fill(inside, raw, first);
             firstFound = true;
         }
-        if (!secondFound && named(raw, secondName)) {
+        if (!secondFound && IsNamed(inside, raw, secondName)) {
             Fill(inside, raw, second);
             secondFound = true;
         }

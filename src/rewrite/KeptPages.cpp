@@ -31,14 +31,11 @@ std::vector<TTag> TKeptItems::ItemsFor(const TFileStamp& stamp) const
 
 void TKeptPages::Keep(const std::string& fileName, const std::vector<TTag>& items, const TFileStamp& stamp)
 {
-    Forget(fileName);
-    if (items.empty())
+    if (items.empty()) {
+        Forget(fileName);
         return;
-    std::string code = EncodeItems(items);
-    if (m_bytes + code.size() > m_budget)
-        return;
-    m_bytes += code.size();
-    m_pages.insert_or_assign(fileName, TKeptItems{std::move(code), stamp});
+    }
+    PutBack(fileName, TKeptItems{EncodeItems(items), stamp});
 }
 
 std::vector<TTag> TKeptPages::Find(const std::string& fileName, const TFileStamp& stamp) const

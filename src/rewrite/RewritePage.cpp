@@ -587,7 +587,7 @@ TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string
         return Rewrite(original, address, std::move(items));
     });
     // Items kept for bytes the page no longer holds are of no more use.
-    if (kept && (result.Status == TRewriteStatus::Written || result.Status == TRewriteStatus::WriteError))
+    if (kept && result.MayHaveChanged())
         kept->Forget(std::string(fileName));
     return result;
 }

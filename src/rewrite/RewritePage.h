@@ -53,6 +53,9 @@ struct TRewriteResult {
 
     // The page now holds the rewritten content (written or already so).
     bool Done() const { return Status == TRewriteStatus::Written || Status == TRewriteStatus::Unchanged; }
+    // The page's bytes may no longer be those it had (written, or a write
+    // was tried): items kept for the old bytes are of no more use.
+    bool MayHaveChanged() const { return Status == TRewriteStatus::Written || Status == TRewriteStatus::WriteError; }
 };
 
 // Rewrites the stored pages of a Web for offline reading, against the Web's
