@@ -646,9 +646,7 @@ TRewriteResult TPageRewriter::RewriteStored(
 
     try {
         // Like every stored page, left to the system to write back.
-        TAtomicFileStream file(path, 0644, TFlush::Cached);
-        file.WriteBuffer(rewritten.data(), rewritten.size());
-        file.Commit();
+        m_replacer.Replace(path, rewritten);
     } catch (const EVelbrinError& e) {
         return {TRewriteStatus::WriteError, e.what()};
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DateTime.h"
+#include "core/FileReplacer.h"
 #include "html/Reference.h"
 #include "html/Tag.h"
 #include "core/SystemFiles.h"
@@ -143,6 +144,8 @@ private:
     mutable std::unordered_map<std::string, bool> m_stableTags;
     // The record each address looked up leads to, if any.
     mutable std::unordered_map<std::string, const TWebFile*> m_targets;
+    // Puts rewritten files in place without making or deleting files.
+    mutable TFileReplacer m_replacer;
 };
 
 // Rewrites one stored page of the Web: the page's file name and address

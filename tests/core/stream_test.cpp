@@ -1,4 +1,5 @@
 #include "core/Errors.h"
+#include "core/FileReplacer.h"
 #include "core/FileStream.h"
 #include "core/MemoryStream.h"
 #include "core/StreamPrimitives.h"
@@ -8,6 +9,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace velbrin;
 
@@ -156,6 +158,34 @@ TEST(FileStreams, AtomicReplaceKeepsOldContentUntilCommit)
     check.LoadFromFile(target);
     EXPECT_EQ(check.ToString(), "old");
     EXPECT_EQ(ListFiles(dir.Path(), "*").size(), 1u); // no temporary file left
+}
+
+TEST(FileStreams, ReplacerTradesOneScratchFileWithEachTarget)
+{
+    test::TempDir dir;
+    const std::string first = dir.Path() + "first.htm";
+    const std::string second = dir.Path() + "second.htm";
+    WriteWholeFile(first, "the first page, long before it is rewritten");
+    WriteWholeFile(second, "2");
+    ::chmod(second.c_str(), 0600);
+    {
+        TFileReplacer replacer;
+        replacer.Replace(first, "first, new");
+        // The scratch now holds the first page's old, longer bytes: they
+        // must not show through the second page's new ones.
+        replacer.Replace(second, "second, new");
+        replacer.Replace(dir.Path() + "third.htm", "made");
+        EXPECT_EQ(ReadWholeFile(first), "first, new");
+        EXPECT_EQ(ReadWholeFile(second), "second, new");
+        EXPECT_EQ(ReadWholeFile(dir.Path() + "third.htm"), "made");
+        struct stat info {};
+        ASSERT_EQ(::stat(second.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << "a replaced file keeps its permissions";
+        for (const std::string& name : ListFiles(dir.Path(), "*"))
+            if (name.starts_with('.'))
+                EXPECT_TRUE(IsAtomicTempName(name)) << name << " would outlive a crash";
+    }
+    EXPECT_EQ(ListFiles(dir.Path(), "*"), (std::vector<std::string>{"first.htm", "second.htm", "third.htm"}));
 }
 
 TEST(FileStreams, OpenFailureNamesTheFile)

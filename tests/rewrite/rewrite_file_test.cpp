@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
 using namespace velbrin;
 using velbrin::test::kFooter;
 using velbrin::test::kFooterAndSuppress;
@@ -65,8 +69,7 @@ TEST(RewritePage, PagesThatCannotBeRewritten)
 TEST(RewritePage, FailedWriteKeepsThePreviousContent)
 {
     RewriteWeb web;
-    // The temporary file beside a page of this name would have too long a name.
-    const std::string name = std::string(250, 'p') + ".htm";
+    const std::string name = "page.htm";
     TWebFile& page = web.Add(kAddress, StateCapturedPage, name);
     const std::string content = "<A HREF=\"http://www.example.org/gone.htm\">x</A>";
     ASSERT_NO_THROW({
@@ -74,11 +77,26 @@ TEST(RewritePage, FailedWriteKeepsThePreviousContent)
         file.WriteBuffer(content.data(), content.size());
     });
 
+    // Files may not grow past 16 bytes for a moment: the rewritten page
+    // cannot be written, as on a full disk.
+    rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 16;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const TRewriteResult result =
         RewritePage(web.Path(), page, web.tree, web.maps, kFooterAndSuppress, RewriteWeb::kCaptureDate);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
     EXPECT_EQ(result.Status, TRewriteStatus::WriteError);
     EXPECT_FALSE(result.Message.empty());
     EXPECT_EQ(web.ReadFile(name), content);
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(web.Path()))
+        files.push_back(entry.path().filename().string());
+    EXPECT_EQ(files, std::vector<std::string>{name}) << "no scratch file is left";
 }
 
 TEST(RewritePage, NothingOfThePageIsLost)
