@@ -1,5 +1,6 @@
 // velbrin-cli: captures web sites to the local disk from a terminal.
 #include "CliProgram.h"
+#include "ProcessHeap.h"
 
 #include <QCoreApplication>
 
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    velbrin::UseOneHeapForAllThreads();
     QCoreApplication application(argc, argv);
     // Day and month names of the log and the index pages come from the user's locale.
     std::setlocale(LC_TIME, "");

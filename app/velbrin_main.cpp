@@ -1,5 +1,6 @@
 // velbrin: the desktop program.
 #include "CommandLine.h"
+#include "ProcessHeap.h"
 #include "ui/MainWin.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Screenshots.h"
@@ -32,6 +33,7 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv)
 {
+    velbrin::UseOneHeapForAllThreads();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velbrin"));
     QApplication::setDesktopFileName(QStringLiteral("velbrin"));

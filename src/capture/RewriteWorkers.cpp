@@ -116,19 +116,31 @@ bool TRewriteWorkers::Done(std::size_t job) const
     return job < m_done.size() && m_done[job] != 0;
 }
 
+bool TRewriteWorkers::NextFits(const TPageRewriter& rewriter)
+{
+    if (m_nextSize < 0)
+        m_nextSize = GetFileSize(rewriter.Directory() + m_jobs[m_next].FileName);
+    return m_inFlight == 0 || m_inFlight + m_nextSize <= kRewriteBytesInFlight;
+}
+
 void TRewriteWorkers::Work(const TPageRewriter& rewriter)
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopped || m_next < m_released; });
+        m_wake.wait(lock, [&] { return m_stopped || (m_next < m_released && NextFits(rewriter)); });
         if (m_stopped)
             return;
         const std::size_t job = m_next++;
+        const std::int64_t size = m_nextSize;
+        m_nextSize = -1;
+        m_inFlight += size;
         lock.unlock();
         RunRewriteJob(rewriter, m_jobs[job]);
         lock.lock();
+        m_inFlight -= size;
         m_done[job] = 1;
         m_finished.notify_all();
+        m_wake.notify_all();
     }
 }
 

@@ -47,7 +47,15 @@ int DefaultRewriteWorkers();
 // up. The thread that owns the Web hands the jobs out in order (Release) and
 // takes their results in order (WaitFor); everything else stays with it.
 //
+// A page is held whole while it is rewritten, several times over (read,
+// rewritten, its items): the workers together take on at most
+// kRewriteBytesInFlight bytes of files at once, so that the few big pages of
+// a site are rewritten one at a time. A file bigger than that is taken once
+// nothing else is in hand.
+//
 // With one rewriter, no thread is started: WaitFor runs the jobs itself.
+constexpr std::int64_t kRewriteBytesInFlight = 1 << 20;
+
 class TRewriteWorkers {
 public:
     // rewriters: one per worker, at least one. The jobs and the rewriters
@@ -72,6 +80,8 @@ public:
 
 private:
     void Work(const TPageRewriter& rewriter);
+    // Whether the next job may start now, given the bytes in hand.
+    bool NextFits(const TPageRewriter& rewriter);
 
     std::vector<TRewriteJob>& m_jobs;
     const TPageRewriter& m_inline;
@@ -81,6 +91,8 @@ private:
     std::vector<char> m_done;
     std::size_t m_next = 0;     // the next job to hand out
     std::size_t m_released = 0; // the jobs before it may be handed out
+    std::int64_t m_inFlight = 0; // bytes of the files being rewritten
+    std::int64_t m_nextSize = -1; // of the next job's file, once looked at
     bool m_stopped = false;
     std::vector<std::thread> m_threads;
 };
