@@ -4,6 +4,7 @@
 #include "core/Files.h"
 #include "core/MemoryStream.h"
 #include "core/CaseFold.h"
+#include "core/Text.h"
 #include "core/Url.h"
 #include "html/CssRewriter.h"
 #include "html/HtmlParser.h"
@@ -48,9 +49,9 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         TAddressClass Address = TAddressClass::Unknown;
         bool Fetchable() const { return Address == TAddressClass::Fetchable; }
     };
-    std::unordered_map<std::string, TResolved> resolved;
+    std::unordered_map<std::string, TResolved, TTextHash, std::equal_to<>> resolved;
     auto resolve = [&](std::string_view address) -> const TResolved& {
-        auto known = resolved.find(std::string(address));
+        auto known = resolved.find(address);
         if (known != resolved.end())
             return known->second;
         TResolved result;
@@ -119,6 +120,8 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         others.clear();
     };
 
+    // The tag's link made absolute; its room serves every tag.
+    std::string absolute;
     for (int i = 0; i <= parser.Count() - 2; ++i) {
         const TTag& item = parser.Item(i);
         if (item.Flags & TagBoundary) {
@@ -159,7 +162,7 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         }
         copyRun(i);
 
-        std::string absolute;
+        absolute.clear();
         TAddressClass absoluteClass = TAddressClass::Unknown;
         TTagEdits edits;
         if (!link.Link.Value.empty()) {

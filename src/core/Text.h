@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,13 @@ namespace velbrin {
 using TStringList = std::vector<std::string>;
 
 // Blank: any byte of code 32 or lower. Word: a maximal run of non-blanks.
+// Hash of text for unordered containers keyed by std::string that are looked
+// up by std::string_view (with std::equal_to<>): no key is built to look.
+struct TTextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 // The value of a hexadecimal digit of either case; -1 for any other byte.

@@ -60,13 +60,13 @@ bool IsHtmlBlank(char c)
 
 } // namespace
 
-std::string DecodeAttributeValue(std::string_view raw)
+void DecodeAttributeValue(std::string_view raw, std::string& value)
 {
-    std::string value;
     if (raw.find('&') == std::string_view::npos) {
         value.assign(raw);
-        return value;
+        return;
     }
+    value.clear();
     value.reserve(raw.size());
     for (std::size_t pos = 0; pos < raw.size();) {
         char byte = 0;
@@ -78,6 +78,12 @@ std::string DecodeAttributeValue(std::string_view raw)
             value += raw[pos++];
         }
     }
+}
+
+std::string DecodeAttributeValue(std::string_view raw)
+{
+    std::string value;
+    DecodeAttributeValue(raw, value);
     return value;
 }
 

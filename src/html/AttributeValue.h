@@ -14,6 +14,8 @@ namespace velbrin {
 
 // The value with its character references decoded.
 std::string DecodeAttributeValue(std::string_view raw);
+// The same into value, whose room is used again.
+void DecodeAttributeValue(std::string_view raw, std::string& value);
 
 // How many bytes of the raw value make the first decodedCount bytes of its
 // decoded value (all of it when the decoded value is shorter).

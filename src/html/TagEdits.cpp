@@ -4,16 +4,29 @@
 
 namespace velbrin {
 
-void TTagEdits::Replace(std::size_t start, std::size_t length, std::string_view text)
+void TTagEdits::Replace(std::size_t start, std::size_t length, std::string text)
 {
-    m_edits.push_back({start, length, std::string(text)});
+    m_edits.push_back({start, length, std::move(text)});
 }
 
 std::string TTagEdits::Apply(std::string_view tagText) const
 {
-    std::string result(tagText);
     if (tagText.size() < 2 || m_edits.empty())
+        return std::string(tagText);
+    if (m_edits.size() == 1) {
+        // Most tags get one change: the result is made in one piece.
+        const Edit& edit = m_edits.front();
+        const std::size_t limit = tagText.size();
+        if (edit.start < 2 || edit.start > limit || edit.length > limit - edit.start)
+            return std::string(tagText);
+        std::string result;
+        result.reserve(tagText.size() - edit.length + edit.text.size());
+        result.append(tagText.substr(0, edit.start - 1));
+        result.append(edit.text);
+        result.append(tagText.substr(edit.start - 1 + edit.length));
         return result;
+    }
+    std::string result(tagText);
 
     std::vector<std::size_t> order(m_edits.size());
     for (std::size_t i = 0; i < order.size(); ++i)

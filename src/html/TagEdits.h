@@ -17,9 +17,9 @@ namespace velbrin {
 // its end.
 class TTagEdits {
 public:
-    void Replace(std::size_t start, std::size_t length, std::string_view text);
-    void Insert(std::size_t position, std::string_view text) { Replace(position, 0, text); }
-    void Delete(std::size_t start, std::size_t length) { Replace(start, length, {}); }
+    void Replace(std::size_t start, std::size_t length, std::string text);
+    void Insert(std::size_t position, std::string_view text) { Replace(position, 0, std::string(text)); }
+    void Delete(std::size_t start, std::size_t length) { Replace(start, length, std::string()); }
 
     bool Empty() const { return m_edits.empty(); }
     std::string Apply(std::string_view tagText) const;

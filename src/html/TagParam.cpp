@@ -149,7 +149,7 @@ void Fill(std::string_view inside, const TRawAttribute& raw, TTagParam& param)
     param.ParamLength = static_cast<std::uint16_t>(raw.ParamEnd - raw.NameStart);
     param.ValueStart = static_cast<std::uint16_t>(raw.ValueStart + 2);
     param.ValueLength = static_cast<std::uint16_t>(raw.ValueEnd - raw.ValueStart);
-    param.Value = DecodeAttributeValue(inside.substr(raw.ValueStart, raw.ValueEnd - raw.ValueStart));
+    DecodeAttributeValue(inside.substr(raw.ValueStart, raw.ValueEnd - raw.ValueStart), param.Value);
     param.Quote = raw.Quote;
     param.QuotedTwice = raw.Twice;
 }

@@ -97,9 +97,9 @@ std::string RewriteRule(const std::string& text, const TReferenceRule& rule, TRe
         // value captured without quotes that a rewrite quoted loses them.
         const std::string_view kept = WrittenValue(text, old);
         if (old.Found() && old.Quote == 0 && param.Quote != 0 && !param.QuotedTwice && StandsAs(kept, 0, captured))
-            edits.Replace(param.ValueStart - 1u, TagParamEnd(text, param) - (param.ValueStart - 1u), kept);
+            edits.Replace(param.ValueStart - 1u, TagParamEnd(text, param) - (param.ValueStart - 1u), std::string(kept));
         else if (old.Found() && StandsAs(kept, param.Quote, captured))
-            edits.Replace(param.ValueStart, param.ValueLength, kept);
+            edits.Replace(param.ValueStart, param.ValueLength, std::string(kept));
         else
             ReplaceTagParamValue(text, param, captured, edits);
         if (old.Found())

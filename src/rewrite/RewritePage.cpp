@@ -136,7 +136,7 @@ private:
     bool IsUnchanged(int i, std::string_view text) const;
     bool IsStable(const TRewrittenTag& rewritten) const;
     bool ReadsBack(const TRewrittenTag& rewritten) const;
-    const TWebFile* FindTarget(const TLinkParam& link, const std::string& address) const;
+    TPageRewriter::TTarget FindTarget(const TLinkParam& link, const std::string& address) const;
     TLinkChange ChooseLink(const TLinkParam& link, const std::string& address) const;
     std::optional<std::string> ChooseAddress(std::string_view address, TReferenceKind kind) const;
     std::string ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link,
@@ -168,7 +168,7 @@ private:
     // The last address looked up, and what the tree gave for it: checking a
     // rewritten tag looks its address up once more.
     mutable std::string m_lookedUp;
-    mutable const TWebFile* m_found = nullptr;
+    mutable TPageRewriter::TTarget m_found;
     mutable bool m_hasLookedUp = false;
     // Map files read so far, by name; none when a map file is not usable.
     mutable std::map<std::string, std::optional<std::string>> m_mapFiles;
@@ -293,25 +293,27 @@ std::optional<std::string> TPageRewrite::ChooseAddress(std::string_view address,
     return m_rewriter.ChooseAddress(address, kind);
 }
 
+TPageRewriter::TTarget TPageRewriter::FindTarget(std::string_view address) const
+{
+    if (auto known = m_targets.find(address); known != m_targets.end())
+        return known->second;
+    TTarget target;
+    target.File = m_tree.FindFile(address);
+    target.Linkable = target.File && LeadsToStoredFile(*target.File) && IsLinkableName(target.File->GetFileName());
+    if (m_targets.size() >= kTargetsKept)
+        m_targets.clear();
+    m_targets.emplace(std::string(address), target);
+    return target;
+}
+
 std::optional<std::string> TPageRewriter::ChooseAddress(std::string_view address, TReferenceKind kind) const
 {
     if (address.empty())
         return std::nullopt;
-    const std::string key(address.substr(0, kind == TReferenceKind::PageLink || kind == TReferenceKind::Frame
-                                                ? address.find('#')
-                                                : std::string_view::npos));
-    auto& targets = m_targets;
-    const TWebFile* target = nullptr;
-    if (auto known = targets.find(key); known != targets.end()) {
-        target = known->second;
-    } else {
-        target = m_tree.FindFile(key);
-        if (targets.size() >= kTargetsKept)
-            targets.clear();
-        targets.emplace(key, target);
-    }
-    if (target && LeadsToStoredFile(*target) && IsLinkableName(target->GetFileName()))
-        return target->GetFileName();
+    const TTarget target = FindTarget(address.substr(
+        0, kind == TReferenceKind::PageLink || kind == TReferenceKind::Frame ? address.find('#') : std::string_view::npos));
+    if (target.Linkable)
+        return target.File->GetFileName();
     if (m_flags.SuppressLinkFlag && LinkTypeOf(kind) == LinkTypePage &&
         IsFetchableProtocol(GetProtocol(address)))
         return std::string(kBadLinkFileName);
@@ -364,23 +366,15 @@ bool TPageRewrite::ReadsBack(const TRewrittenTag& rewritten) const
     return again.Text == rewritten.Text && again.MapBlock == rewritten.MapBlock;
 }
 
-// The record a captured address leads to in the tree, if any.
-const TWebFile* TPageRewrite::FindTarget(const TLinkParam& link, const std::string& address) const
+// What a captured address leads to in the tree.
+TPageRewriter::TTarget TPageRewrite::FindTarget(const TLinkParam& link, const std::string& address) const
 {
     if (address.empty())
-        return nullptr;
+        return {};
     const std::string_view key = LookupAddress(link, address);
     if (!m_hasLookedUp || m_lookedUp != key) {
         m_lookedUp = key;
-        auto& targets = m_rewriter.m_targets;
-        if (auto known = targets.find(m_lookedUp); known != targets.end()) {
-            m_found = known->second;
-        } else {
-            m_found = m_rewriter.m_tree.FindFile(key);
-            if (targets.size() >= kTargetsKept)
-                targets.clear();
-            targets.emplace(m_lookedUp, m_found);
-        }
+        m_found = m_rewriter.FindTarget(key);
         m_hasLookedUp = true;
     }
     return m_found;
@@ -392,9 +386,9 @@ TLinkChange TPageRewrite::ChooseLink(const TLinkParam& link, const std::string& 
     if (address.empty())
         return change;
     change.Keep = false;
-    const TWebFile* target = FindTarget(link, address);
-    if (target && LeadsToStoredFile(*target) && IsLinkableName(target->GetFileName())) {
-        change.NewLink = target->GetFileName();
+    const TPageRewriter::TTarget target = FindTarget(link, address);
+    if (target.Linkable) {
+        change.NewLink = target.File->GetFileName();
         change.OldRef = address;
     } else if (m_rewriter.m_flags.SuppressLinkFlag && IsFetchableProtocol(GetProtocol(address))) {
         // A picture or background is emptied; an unquoted value gets its
@@ -479,7 +473,7 @@ const std::string* TPageRewrite::FindMap(const TLinkParam& link, std::string& ma
     const std::string address = CapturedAddress(link);
     if (address.empty() || !IsValidUrl(address))
         return nullptr;
-    const TWebFile* file = FindTarget(link, address);
+    const TWebFile* file = FindTarget(link, address).File;
     if (!file || file->GetFileName().empty())
         return nullptr;
     const int entry = m_rewriter.m_mapList.Find(file->GetFileName());

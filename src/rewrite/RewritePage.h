@@ -2,6 +2,7 @@
 
 #include "core/DateTime.h"
 #include "core/FileReplacer.h"
+#include "core/Text.h"
 #include "html/Reference.h"
 #include "html/Tag.h"
 #include "core/SystemFiles.h"
@@ -123,6 +124,13 @@ public:
     TRewriteResult RewriteStyleSheetFile(std::string_view fileName) const;
 
 private:
+    // What an address leads to: its record in the tree, if any, and whether
+    // a link may name that record's stored file.
+    struct TTarget {
+        const TWebFile* File = nullptr;
+        bool Linkable = false;
+    };
+    TTarget FindTarget(std::string_view address) const;
     // What an address found in a style sheet, or beside a tag's own link,
     // leads to; nullopt leaves it as captured.
     std::optional<std::string> ChooseAddress(std::string_view address, TReferenceKind kind) const;
@@ -143,7 +151,7 @@ private:
     // tags that need no map are kept (the map list grows during a pass).
     mutable std::unordered_map<std::string, bool> m_stableTags;
     // The record each address looked up leads to, if any.
-    mutable std::unordered_map<std::string, const TWebFile*> m_targets;
+    mutable std::unordered_map<std::string, TTarget, TTextHash, std::equal_to<>> m_targets;
     // Puts rewritten files in place without making or deleting files.
     mutable TFileReplacer m_replacer;
 };
