@@ -294,7 +294,6 @@ THtmlParser::THtmlParser(TStream& source)
     if (m_size > std::numeric_limits<std::int32_t>::max())
         throw EStreamError("The page is too large to be read");
     Scan();
-    IndexItems();
     m_source.SetPosition(0);
 }
 
@@ -307,7 +306,6 @@ THtmlParser::THtmlParser(TStream& source, std::vector<TTag> items)
         throw EStreamError("The page is too large to be read");
     if (!TakeItems(items))
         Scan();
-    IndexItems();
     m_source.SetPosition(0);
 }
 
@@ -319,8 +317,8 @@ void THtmlParser::Rescan()
         throw EStreamError("The page is too large to be read");
     m_items.Empty();
     m_readPlainly = false;
+    m_indexed = false;
     Scan();
-    IndexItems();
     m_source.SetPosition(0);
 }
 
@@ -456,8 +454,11 @@ void THtmlParser::AddItem(const TTag& item)
     m_items.Add(item);
 }
 
-void THtmlParser::IndexItems()
+void THtmlParser::IndexItems() const
 {
+    if (m_indexed)
+        return;
+    m_indexed = true;
     const int count = Count();
     m_nextAnchorClose.assign(static_cast<std::size_t>(count) + 1, count);
     m_nextMapPicture.assign(static_cast<std::size_t>(count) + 1, count);
@@ -676,6 +677,7 @@ bool THtmlParser::GetLink(int i, TLinkParam& link, TLinkText linkText) const
 
 void THtmlParser::GatherAnchorText(int i, TLinkParam& link) const
 {
+    IndexItems();
     const auto from = static_cast<std::size_t>(i) + 1;
     const int end = m_nextAnchorClose[from];
     link.IsMap = m_nextMapPicture[from] < end;

@@ -144,7 +144,8 @@ private:
     void ScanPage(std::string_view page);
     void AddTag(std::int64_t start, std::int64_t end, std::string_view name);
     void AddItem(const TTag& item);
-    void IndexItems();
+    // Builds the indexes below, once: only anchors' descriptions need them.
+    void IndexItems() const;
     void GatherAnchorText(int i, TLinkParam& link) const;
     void WriteEdited(int i, std::string_view text, const TTagEdits& edits, TStream& out) const;
 
@@ -168,9 +169,10 @@ private:
     // For each item j (and Count() as a sentinel), the first item at or after
     // j that closes an anchor, that is a picture marked ISMAP, that adds to an
     // anchor's description (text follows it, or a picture); Count() for none.
-    std::vector<int> m_nextAnchorClose;
-    std::vector<int> m_nextMapPicture;
-    std::vector<int> m_nextAnchorText;
+    mutable bool m_indexed = false;
+    mutable std::vector<int> m_nextAnchorClose;
+    mutable std::vector<int> m_nextMapPicture;
+    mutable std::vector<int> m_nextAnchorText;
 };
 
 } // namespace velbrin

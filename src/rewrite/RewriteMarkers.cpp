@@ -9,10 +9,20 @@ namespace velbrin {
 TRewriteBlocks::TRewriteBlocks(const THtmlParser& parser, std::string_view page)
     : m_parser(parser)
     , m_page(page)
-    , m_fates(static_cast<std::size_t>(parser.Count()))
 {
-    m_tagRuns.assign(m_fates.size() + 1, 0);
-    m_textRuns.assign(m_fates.size() + 1, 0);
+    // Items before the first marker belong to no block: room is made for the
+    // items from there on only (a footer is the last few items of a page).
+    const int last = parser.Count() - 2;
+    int first = 1;
+    while (first <= last && !IsMarker(first))
+        ++first;
+    if (first > last)
+        return;
+    m_first = static_cast<std::size_t>(first);
+    const std::size_t count = static_cast<std::size_t>(parser.Count()) - m_first;
+    m_fates.resize(count);
+    m_tagRuns.assign(count + 1, 0);
+    m_textRuns.assign(count + 1, 0);
     FindBlocks(kFooterOn, kFooterOff, 1, true);
     FindBlocks(kMapOn, kMapOff, 0, false);
     // Blocks can nest: every item counts the blocks that cover it, in one sweep.
@@ -26,12 +36,22 @@ TRewriteBlocks::TRewriteBlocks(const THtmlParser& parser, std::string_view page)
     }
 }
 
+bool TRewriteBlocks::IsMarker(int i) const
+{
+    const TTag& tag = m_parser.Item(i);
+    if (!tag.IsOpen() || tag.Kind != TagComment)
+        return false;
+    const std::string_view text = m_page.substr(static_cast<std::size_t>(tag.Position),
+                                                static_cast<std::size_t>(tag.Length));
+    return text.ends_with(kFooterOn) || text == kFooterOff || text.ends_with(kMapOn) || text == kMapOff;
+}
+
 void TRewriteBlocks::FindBlocks(std::string_view on, std::string_view off, std::size_t ownTextAfterOff, bool footer)
 {
     const int last = m_parser.Count() - 2; // the last content item; the end boundary follows
     std::vector<int> markers;              // every marker of the kind, in order
     std::vector<int> open;                 // opening markers not closed yet
-    for (int i = 1; i <= last; ++i) {
+    for (int i = static_cast<int>(m_first); i <= last; ++i) {
         const TTag& tag = m_parser.Item(i);
         if (!tag.IsOpen() || tag.Kind != TagComment)
             continue;
@@ -40,7 +60,7 @@ void TRewriteBlocks::FindBlocks(std::string_view on, std::string_view off, std::
         if (text.ends_with(on)) {
             markers.push_back(i);
             open.push_back(i);
-            m_fates[static_cast<std::size_t>(i)].KeptPrefix = text.size() - on.size();
+            m_fates[static_cast<std::size_t>(i) - m_first].KeptPrefix = text.size() - on.size();
         } else if (text == off) {
             markers.push_back(i);
             if (!open.empty()) {
@@ -68,8 +88,8 @@ bool TRewriteBlocks::IsCutFooter(int open) const
 
 void TRewriteBlocks::MarkBlock(int open, int close, std::size_t ownTextAfterClose, bool cut)
 {
-    const auto first = static_cast<std::size_t>(open);
-    const auto last = static_cast<std::size_t>(close);
+    const auto first = static_cast<std::size_t>(open) - m_first;
+    const auto last = static_cast<std::size_t>(close) - m_first;
     m_fates[first].Opens = true;
     // Tags open + 1 .. close go; texts open .. close - 1, and without a
     // closing marker the text after the last item too.
@@ -90,7 +110,7 @@ void TRewriteBlocks::MarkBlock(int open, int close, std::size_t ownTextAfterClos
     std::size_t own = 0;
     while (own < ownTextAfterClose && own < rest.size() && rest[own] == ' ')
         ++own;
-    m_fates[static_cast<std::size_t>(close)].SkipText = own;
+    m_fates[last].SkipText = own;
 }
 
 } // namespace velbrin

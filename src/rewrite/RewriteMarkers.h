@@ -63,6 +63,7 @@ private:
         std::size_t SkipText = 0;
     };
 
+    bool IsMarker(int i) const;
     void FindBlocks(std::string_view on, std::string_view off, std::size_t ownTextAfterOff, bool footer);
     bool IsCutFooter(int open) const;
     // Items open .. close form a block: close is its closing marker, or, for
@@ -72,11 +73,14 @@ private:
     const ItemFate& Fate(int i) const
     {
         static constexpr ItemFate kKept{};
-        return static_cast<std::size_t>(i) < m_fates.size() ? m_fates[static_cast<std::size_t>(i)] : kKept;
+        const auto at = static_cast<std::size_t>(i);
+        return at >= m_first && at - m_first < m_fates.size() ? m_fates[at - m_first] : kKept;
     }
 
     const THtmlParser& m_parser;
     std::string_view m_page;
+    // The fates of the items from m_first on; the items before it are kept.
+    std::size_t m_first = 0;
     std::vector<ItemFate> m_fates;
     // Where runs of dropped tags and texts begin (+1) and end (-1).
     std::vector<int> m_tagRuns;
