@@ -34,6 +34,8 @@ public:
     void Clear() { std::vector<T>().swap(m_items); }
     // Count 0; the capacity stays, for a list that is filled again.
     void Empty() { m_items.clear(); }
+    // The list becomes the items given, without a copy.
+    void Adopt(std::vector<T>&& items) { m_items = std::move(items); }
 
     auto begin() { return m_items.begin(); }
     auto end() { return m_items.end(); }

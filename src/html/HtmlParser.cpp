@@ -334,8 +334,7 @@ bool THtmlParser::TakeItems(std::vector<TTag>& items)
             return false;
         previous = tag.Position;
     }
-    for (TTag& tag : items)
-        m_items.Add(tag);
+    m_items.Adopt(std::move(items));
     return true;
 }
 

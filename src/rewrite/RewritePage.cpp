@@ -131,6 +131,7 @@ private:
     };
 
     void FindTail();
+    bool StandsAsItIs(int i) const;
     void WriteTag(int i, bool dropLastByte);
     TRewrittenTag RewriteTag(const THtmlParser& parser, int i) const;
     bool IsUnchanged(int i, std::string_view text) const;
@@ -182,6 +183,15 @@ std::string TPageRewrite::Run(std::string_view address)
     m_last = m_parser.Count() - 2;
     FindTail();
     for (int i = 0; i <= m_last; ++i) {
+        if (StandsAsItIs(i)) {
+            // A run of such items and their texts is one run of the page's bytes.
+            const int first = i;
+            while (StandsAsItIs(i + 1))
+                ++i;
+            const auto start = static_cast<std::size_t>(m_parser.Item(first).Position);
+            Write(m_out, m_page.substr(start, static_cast<std::size_t>(m_parser.Item(i + 1).Position) - start));
+            continue;
+        }
         if (m_blocks.DropsTag(i)) {
             // Part of a block an earlier pass added; the text after its
             // closing marker may be the page's.
@@ -203,6 +213,34 @@ std::string TPageRewrite::Run(std::string_view address)
     if (m_tail != std::string_view::npos)
         Write(m_out, m_page.substr(m_tail));
     return m_out.Take();
+}
+
+// Whether item i and the text after it are written as the page has them,
+// which is then exactly the page's bytes up to the next item: an item that
+// carries no link, with nothing of a block about it, and not the last one
+// (whose text may hold the page's tail).
+bool TPageRewrite::StandsAsItIs(int i) const
+{
+    if (i >= m_last)
+        return false;
+    if (m_blocks.DropsTag(i) || m_blocks.OpensBlock(i) || m_blocks.DropsTextAfter(i) || m_blocks.SkippedText(i) != 0
+        || m_blocks.DropsTag(i + 1) || m_blocks.OpensBlock(i + 1))
+        return false;
+    const TTag& tag = m_parser.Item(i);
+    const auto next = static_cast<std::size_t>(m_parser.Item(i + 1).Position);
+    const auto end = static_cast<std::size_t>(tag.Position) + static_cast<std::size_t>(tag.Length);
+    // Bytes between the item and the next that it does not call its text
+    // are not written; a tag may overlap the next item by its "<" only.
+    if (end < next ? !tag.HasTextFollowing() : end > next && (end != next + 1 || m_page[next] != '<'))
+        return false;
+    if (tag.IsBoundary())
+        return true;
+    if (tag.IsOpen() && tag.Kind == TagStyle)
+        return false;
+    if (MayRewrite(tag))
+        return false;
+    return !(tag.IsOpen() && tag.Kind != TagComment && tag.Length > 12
+             && MayHoldOtherReferences(m_page.substr(static_cast<std::size_t>(tag.Position), tag.Length), tag.Kind));
 }
 
 void TPageRewrite::FindTail()
