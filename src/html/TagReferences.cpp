@@ -153,14 +153,16 @@ bool MayHoldOtherReferences(std::string_view tagText, std::uint8_t tagKind)
     const auto rules = ReferenceRules(tagKind);
     if (rules.size() > 1 || (rules.size() == 1 && !rules.front().IsOwnLink()))
         return true;
-    // "url(", "@import" or "u\\" (an escaped url), in any case: each first
-    // byte is looked for on its own, which the library does fast.
-    for (const char first : {'u', 'U'}) {
-        for (std::size_t at = tagText.find(first); at != std::string_view::npos; at = tagText.find(first, at + 1)) {
-            const std::string_view rest = tagText.substr(at + 1);
-            if (rest.starts_with('\\') || (rest.size() >= 3 && SameText(rest.substr(0, 3), "rl(")))
-                return true;
-        }
+    // "url(", "@import" or "u\\" (an escaped url), in any case: each is
+    // looked for by its rarest byte ("(", "\\", "@"), which the library
+    // finds fast, and then read around it.
+    for (std::size_t at = tagText.find('('); at != std::string_view::npos; at = tagText.find('(', at + 1)) {
+        if (at >= 3 && SameText(tagText.substr(at - 3, 3), "url"))
+            return true;
+    }
+    for (std::size_t at = tagText.find('\\', 1); at != std::string_view::npos; at = tagText.find('\\', at + 1)) {
+        if (tagText[at - 1] == 'u' || tagText[at - 1] == 'U')
+            return true;
     }
     for (std::size_t at = tagText.find('@'); at != std::string_view::npos; at = tagText.find('@', at + 1)) {
         if (at + 7 <= tagText.size() && SameText(tagText.substr(at + 1, 6), "import"))

@@ -219,3 +219,17 @@ TEST(TagReferences, KeptValuesComeBackWhateverTheQuotes)
     EXPECT_EQ(spacedOnce, "<img srcset=\"my pic.png\" OLDSRCSET=a.png&amp;b alt=\"\">");
     EXPECT_EQ(RewriteOtherReferences(spacedOnce, TagImg, none, TCapturedValues::Keep), "<img srcset=a.png&amp;b alt=\"\">");
 }
+
+// The quick look that lets most tags skip the rewrite of their other
+// references must see every form a style reference takes, in any case.
+TEST(TagReferences, QuickLookFindsEveryStyleReference)
+{
+    for (const char* text : {"<div style=\"background:url(a.gif)\">", "<DIV STYLE=\"BACKGROUND:URL(a.gif)\">",
+                             "<div style=\"background:u\\rl(a.gif)\">", "<div style=\"@import 'a.css'\">",
+                             "<p style='x:Url( \"a.gif\" )'>"})
+        EXPECT_TRUE(MayHoldOtherReferences(text, TagUnknown)) << text;
+    for (const char* text : {"<div class=\"url\">", "<div title=\"(url)\">", "<div title=\"\\u\">",
+                             "<div data-x=\"@importer\">x"})
+        EXPECT_EQ(MayHoldOtherReferences(text, TagUnknown), std::string_view(text).find("@import") != std::string_view::npos)
+            << text;
+}
