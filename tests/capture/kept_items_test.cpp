@@ -1,6 +1,7 @@
 #include "capture/WebTestSupport.h"
 
 #include "core/MemoryStream.h"
+#include "html/EditedItems.h"
 #include "html/HtmlParser.h"
 #include "rewrite/KeptPages.h"
 #include "rewrite/RewritePage.h"
@@ -192,4 +193,22 @@ TEST_F(KeptItems, AnAddressGivenAgainAfterABaseResolvesAgainstTheBase)
     }
     EXPECT_NE(web->Tree.FindFile("http://www.site.test/dir/a.htm"), nullptr);
     EXPECT_NE(web->Tree.FindFile("http://www.site.test/other/a.htm"), nullptr);
+}
+
+// The compact form of items gives back what it was given, numbers of one
+// byte and of several alike, and nothing usable from bytes cut short.
+TEST(ItemCode, RoundTripAndCutCode)
+{
+    const std::vector<TTag> items = {
+        {TagBoundary, TagUnknown, 0, 0},
+        {TagOpen, TagA, 3, 40},                       // one byte each
+        {TagOpen | TagTextFollows, TagImg, 43, 70000}, // a long tag
+        {TagClose, TagA, 200000, 4},                  // far after the last
+        {TagOpen, TagComment, 200003, 1},             // sharing the "<" before it
+        {TagBoundary, TagUnknown, 300000, 0},
+    };
+    const std::string code = EncodeItems(items);
+    EXPECT_EQ(DecodeItems(code), items);
+    for (std::size_t cut = 0; cut < code.size(); ++cut)
+        EXPECT_NE(DecodeItems(std::string_view(code).substr(0, cut)), items) << cut;
 }
