@@ -194,20 +194,9 @@ std::vector<TTag> DecodeItems(std::string_view code)
     std::vector<TTag> items(static_cast<std::size_t>(count));
     std::int64_t end = 0;
     for (TTag& tag : items) {
-        std::uint64_t kindFlags = 0;
-        std::uint64_t gap = 0;
-        std::uint64_t length = 0;
-        if (stop - p >= 3 && (p[0] | p[1] | p[2]) < 0x80) {
-            // Most items take a byte for each number.
-            kindFlags = p[0];
-            gap = p[1];
-            length = p[2];
-            p += 3;
-        } else {
-            kindFlags = next();
-            gap = next();
-            length = next();
-        }
+        const std::uint64_t kindFlags = next();
+        const std::uint64_t gap = next();
+        const std::uint64_t length = next();
         if (broken || kindFlags >> 4 > 0xFF || length > INT32_MAX || gap > (std::uint64_t{1} << 33))
             return {};
         const std::int64_t position = end + ((gap & 1) ? -static_cast<std::int64_t>((gap + 1) >> 1)
