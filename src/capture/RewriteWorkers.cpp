@@ -14,7 +14,7 @@ void RunRewriteJob(const TPageRewriter& rewriter, TRewriteJob& job) noexcept
     std::string path;
     const auto fail = [&](const char* message) {
         job.Result = {TRewriteStatus::ReadError, message};
-        // Written through a temporary file, the page is either as it was or
+        // Replaced at once (TFileReplacer), the page is either as it was or
         // rewritten whole: its size tells which.
         job.SizeAfter = path.empty() ? job.SizeBefore : GetFileSize(path);
     };

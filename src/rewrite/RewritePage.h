@@ -104,9 +104,9 @@ public:
     // any (THtmlParser::Items); the page is then not tokenized again.
     std::string Rewrite(std::string_view page, std::string_view address, std::vector<TTag> items = {}) const;
 
-    // Rewrites the stored file in place: read whole, written through a
-    // temporary file renamed over it, so that a failure leaves the previous
-    // content. A page that would not change is not written. With kept, the
+    // Rewrites the stored file in place: read whole, written to a scratch
+    // file that then trades places with it (TFileReplacer), so that a
+    // failure leaves the previous content. A page that would not change is not written. With kept, the
     // items kept for the file are used when the file still has the size and
     // modification time they were kept with; kept forgets them once the page
     // is written.
