@@ -181,9 +181,11 @@ TEST(FileStreams, ReplacerTradesOneScratchFileWithEachTarget)
         struct stat info {};
         ASSERT_EQ(::stat(second.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, 0600u) << "a replaced file keeps its permissions";
-        for (const std::string& name : ListFiles(dir.Path(), "*"))
-            if (name.starts_with('.'))
+        for (const std::string& name : ListFiles(dir.Path(), "*")) {
+            if (name.starts_with('.')) {
                 EXPECT_TRUE(IsAtomicTempName(name)) << name << " would outlive a crash";
+            }
+        }
     }
     EXPECT_EQ(ListFiles(dir.Path(), "*"), (std::vector<std::string>{"first.htm", "second.htm", "third.htm"}));
 }
