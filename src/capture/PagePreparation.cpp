@@ -34,8 +34,7 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
     // The items of the prepared page, followed as it is written: the
     // resolution pass then need not scan it again.
     TEditedItems edited(parser, page);
-    // Room for the page once its links are absolute, allocated once.
-    TStringStream out(page.size() + page.size() / 2 + 4096);
+    TStringStream out(RewrittenPageRoom(page.size()));
     // Every link resolves against the base: it is parsed once, and again
     // only when a BASE tag changes it.
     std::string base(pageUrl);

@@ -15,12 +15,6 @@ namespace velbrin {
 
 namespace {
 
-std::string DirectoryOf(const std::string& path)
-{
-    const std::string::size_type slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 [[noreturn]] void ThrowWriteError(const std::string& target, int code)
 {
     throw EInOutError("Write error on \"" + target + "\". " + std::strerror(code), code);
@@ -37,7 +31,7 @@ void TFileReplacer::OpenScratch(const std::string& directory)
 {
     // Named like a temporary file of TAtomicFileStream, so that loading a Web
     // after a crash removes a scratch file left behind.
-    std::string pattern = directory + ".replace.tmp-XXXXXX";
+    std::string pattern = AtomicTempPattern(directory, "replace");
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return;
@@ -58,7 +52,7 @@ void TFileReplacer::DropScratch()
 
 void TFileReplacer::Replace(const std::string& target, std::string_view bytes, unsigned permissions)
 {
-    const std::string directory = DirectoryOf(target);
+    const std::string directory = ExtractFilePath(target);
     if (m_fd >= 0 && directory != m_directory)
         DropScratch();
     if (m_fd < 0)

@@ -142,10 +142,7 @@ TAtomicFileStream::TAtomicFileStream(const std::string& targetName, unsigned per
     : m_targetName(targetName)
     , m_flush(flush)
 {
-    std::string::size_type slash = targetName.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string() : targetName.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? targetName : targetName.substr(slash + 1);
-    std::string pattern = dir + "." + base + std::string(kTempInfix) + "XXXXXX";
+    std::string pattern = AtomicTempPattern(ExtractFilePath(targetName), ExtractFileName(targetName));
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         int code = errno;
@@ -196,6 +193,11 @@ void TAtomicFileStream::Commit()
         NoteFileReplaced(m_targetName);
     else
         NoteFileCreated(m_targetName);
+}
+
+std::string AtomicTempPattern(std::string_view directory, std::string_view base)
+{
+    return std::string(directory) + "." + std::string(base) + std::string(kTempInfix) + "XXXXXX";
 }
 
 bool IsAtomicTempName(std::string_view name)

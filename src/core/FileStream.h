@@ -75,6 +75,9 @@ private:
     bool m_committed = false;
 };
 
+// The mkstemp pattern of a temporary file beside the files of a directory
+// ("dir/" or empty): ".<base>.tmp-XXXXXX".
+std::string AtomicTempPattern(std::string_view directory, std::string_view base);
 // Whether a file name is one of TAtomicFileStream's temporary files
 // (".<target>.tmp-XXXXXX"): a program killed while writing leaves one behind.
 bool IsAtomicTempName(std::string_view name);

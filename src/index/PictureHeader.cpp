@@ -130,14 +130,8 @@ TPictureSize ReadPictureSize(const std::string& fileName)
         TFileStream file(fileName, TFileStream::Mode::OpenRead);
         const auto size = static_cast<std::size_t>(std::max<std::int64_t>(file.Size(), 0));
         std::string bytes(std::min(size, kHeaderBytes), '\0');
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const std::size_t n = file.Read(bytes.data() + got, bytes.size() - got);
-            if (n == 0)
-                break;
-            got += n;
-        }
-        bytes.resize(got);
+        // A file stream reads up to the count, or to the end.
+        bytes.resize(file.Read(bytes.data(), bytes.size()));
         return PictureSizeOf(bytes);
     } catch (const EVelbrinError&) {
         return {};

@@ -3,6 +3,7 @@
 #include "core/DateTime.h"
 #include "core/Stream.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ inline constexpr std::string_view kFooterLead =
 // footer markers: the address (whole, however long) and the capture date in
 // the short date format.
 std::string RealLinkFooter(std::string_view address, TDateTime captureDate);
+// Room for a page rewritten from one of pageSize bytes, so that its output
+// is allocated once: links grow (absolute, an OLDREF beside them), and the
+// footer follows.
+inline std::size_t RewrittenPageRoom(std::size_t pageSize) { return pageSize + pageSize / 2 + 4096; }
 // Writes that block to the stream, at its position.
 void AppendRealLinkFooter(TStream& stream, std::string_view address, TDateTime captureDate);
 

@@ -73,13 +73,6 @@ std::string_view LookupAddress(const TLinkParam& link, std::string_view address)
     return address;
 }
 
-// Room for a rewritten page, so that its output is allocated once: links
-// gain an OLDREF attribute, and the footer follows.
-std::size_t OutputRoom(std::size_t pageSize)
-{
-    return pageSize + pageSize / 2 + 4096;
-}
-
 // Passes that rewrite a page again after one that left a seam.
 constexpr int kSeamRounds = 3;
 // Rewritten tags whose check is remembered, at most (then forgotten all).
@@ -113,7 +106,7 @@ public:
         , m_parser(m_source, std::move(items))
         , m_page(page)
         , m_blocks(m_parser, m_page)
-        , m_out(OutputRoom(page.size()))
+        , m_out(RewrittenPageRoom(page.size()))
     {
     }
 
