@@ -220,6 +220,20 @@ std::vector<TTagAttribute> ReadTagAttributes(std::string_view tagText)
     return attributes;
 }
 
+void ReadAttributeSpans(std::string_view tagText, std::vector<TAttributeSpan>& spans)
+{
+    spans.clear();
+    if (tagText.size() < 2)
+        return;
+    const std::string_view inside = Inside(tagText);
+    TAttributeScanner scanner(inside);
+    TRawAttribute raw;
+    while (scanner.Next(raw)) {
+        spans.push_back({inside.substr(raw.NameStart, raw.NameEnd - raw.NameStart), raw.ValueStart + 1,
+                         raw.ValueEnd - raw.ValueStart, raw.Quote, raw.Twice});
+    }
+}
+
 std::size_t TagParamEnd(std::string_view tagText, const TTagParam& param)
 {
     const std::size_t last = tagText.empty() ? 0 : tagText.size(); // the tag's last byte

@@ -65,6 +65,18 @@ struct TTagAttribute {
 };
 std::vector<TTagAttribute> ReadTagAttributes(std::string_view tagText);
 
+// Where each attribute of a tag lies, read as FindTagParam reads them,
+// without decoding anything: offsets are 0-based in the text of the tag.
+struct TAttributeSpan {
+    std::string_view Name;      // as written
+    std::size_t ValueAt = 0;    // the value as written, without quotes
+    std::size_t ValueLength = 0;
+    char Quote = 0;
+    bool QuotedTwice = false;
+};
+// Fills spans (emptied first) with the attributes of the tag, in the order written.
+void ReadAttributeSpans(std::string_view tagText, std::vector<TAttributeSpan>& spans);
+
 // 1-based position just after the value of param and its closing quotes (the
 // whole value, also where Value stops before a fragment): where an attribute
 // that follows it goes.

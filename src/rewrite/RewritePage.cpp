@@ -1,6 +1,7 @@
 #include "rewrite/RewritePage.h"
 #include "core/SystemFiles.h"
 
+#include "core/CaseFold.h"
 #include "core/Errors.h"
 #include "core/FileStream.h"
 #include "core/Files.h"
@@ -10,6 +11,7 @@
 #include "html/CssRewriter.h"
 #include "html/HtmlParser.h"
 #include "html/ReferenceTable.h"
+#include "html/TagParam.h"
 #include "html/TagReferences.h"
 #include "rewrite/KeptPages.h"
 #include "rewrite/RewriteFooter.h"
@@ -20,6 +22,7 @@
 #include "store/WebTree.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 
@@ -71,6 +74,57 @@ std::string_view LookupAddress(const TLinkParam& link, std::string_view address)
     if (link.TagKind == TagA || link.TagKind == TagFrame || link.TagKind == TagIframe)
         return address.substr(0, address.find('#'));
     return address;
+}
+
+// A byte the value of an address may hold for StabilityKey: none that
+// ends a tag or a value, begins a character reference, or is looked for by
+// the search for style references.
+constexpr std::array<bool, 256> PlainAddressBytes()
+{
+    std::array<bool, 256> table{};
+    for (int byte = 0x21; byte < 0x7F; ++byte)
+        table[byte] = true;
+    for (unsigned char c : std::string_view("\"'<>&\\()@"))
+        table[c] = false;
+    for (int byte = 0x80; byte < 0x100; ++byte)
+        table[byte] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kPlainAddressBytes = PlainAddressBytes();
+
+bool IsPlainAddressByte(char c) { return kPlainAddressBytes[static_cast<unsigned char>(c)]; }
+
+// The key under which the check of a rewritten tag is remembered: its text,
+// with the values of the tag's own link and of its OLDREF each cut down to
+// one mark. The next pass makes of those two values nothing but what the
+// address in OLDREF leads to, which the rewrite wrote into them: tags that
+// differ only there read back alike, as long as each value cut is written in
+// double quotes and holds plain address bytes alone. False when the text
+// holds the mark itself.
+bool StabilityKey(std::string_view text, std::uint8_t kind, std::vector<TAttributeSpan>& spans, std::string& key)
+{
+    constexpr char kMark = '\x01';
+    if (text.find(kMark) != std::string_view::npos)
+        return false;
+    const TReferenceRule* rule = OwnLinkRule(kind);
+    ReadAttributeSpans(text, spans);
+    key.clear();
+    std::size_t copied = 0;
+    for (const TAttributeSpan& span : spans) {
+        const std::size_t end = span.ValueAt + span.ValueLength;
+        if (span.Quote != '"' || span.QuotedTwice || span.ValueLength == 0 || end >= text.size() || text[end] != '"')
+            continue;
+        if (!SameText(span.Name, "OLDREF") && !(rule && SameText(span.Name, rule->Attribute)))
+            continue;
+        const std::string_view value = text.substr(span.ValueAt, span.ValueLength);
+        if (!std::all_of(value.begin(), value.end(), IsPlainAddressByte))
+            continue;
+        key.append(text.substr(copied, span.ValueAt - copied));
+        key += kMark;
+        copied = end;
+    }
+    key.append(text.substr(copied));
+    return true;
 }
 
 // Passes that rewrite a page again after one that left a seam.
@@ -128,7 +182,7 @@ private:
     void WriteTag(int i, bool dropLastByte);
     TRewrittenTag RewriteTag(const THtmlParser& parser, int i) const;
     bool IsUnchanged(int i, std::string_view text) const;
-    bool IsStable(const TRewrittenTag& rewritten) const;
+    bool IsStable(const TRewrittenTag& rewritten, std::uint8_t kind) const;
     bool ReadsBack(const TRewrittenTag& rewritten) const;
     TPageRewriter::TTarget FindTarget(const TLinkParam& link, const std::string& address) const;
     TLinkChange ChooseLink(const TLinkParam& link, const std::string& address) const;
@@ -267,7 +321,7 @@ void TPageRewrite::WriteTag(int i, bool dropLastByte)
         if (MayRewrite(tag) ||
             (tag.IsOpen() && tag.Kind != TagComment && tag.Length > 12 && MayHoldOtherReferences(text, tag.Kind))) {
             rewritten = RewriteTag(m_parser, i);
-            if (!IsUnchanged(i, rewritten.Text) && !IsStable(rewritten))
+            if (!IsUnchanged(i, rewritten.Text) && !IsStable(rewritten, tag.Kind))
                 rewritten = TRewrittenTag{m_parser.FullTagText(i), {}};
             text = rewritten.Text;
         }
@@ -361,23 +415,23 @@ bool TPageRewrite::IsUnchanged(int i, std::string_view text) const
 // as the link it was given, with its map words and map as they were set. In
 // tags whose attributes run into each other (SRC"x"y, HREF= OLDREF=...) an
 // edit can read back otherwise; such a tag is left as it stands.
-bool TPageRewrite::IsStable(const TRewrittenTag& rewritten) const
+bool TPageRewrite::IsStable(const TRewrittenTag& rewritten, std::uint8_t kind) const
 {
     // The check reads nothing but the tag, the tree and the flags, unless
     // the tag leads to a map: a tag with no "map" in it at all (no ISMAP,
-    // _SMAP or USEMAP) does not. Only such tags are remembered, so a tag
-    // found among them needs no search for "map".
-    if (!rewritten.MapBlock.empty())
+    // _SMAP or USEMAP) does not. Only such tags are remembered.
+    if (!rewritten.MapBlock.empty() || FindNoCase(rewritten.Text, "MAP") != std::string::npos)
+        return ReadsBack(rewritten);
+    std::string& key = m_rewriter.m_stableKey;
+    if (!StabilityKey(rewritten.Text, kind, m_rewriter.m_spans, key))
         return ReadsBack(rewritten);
     auto& stable = m_rewriter.m_stableTags;
-    if (auto found = stable.find(rewritten.Text); found != stable.end())
+    if (auto found = stable.find(key); found != stable.end())
         return found->second;
-    if (FindNoCase(rewritten.Text, "MAP") != std::string::npos)
-        return ReadsBack(rewritten);
     const bool result = ReadsBack(rewritten);
     if (stable.size() >= kStableTagsKept)
         stable.clear();
-    stable.emplace(rewritten.Text, result);
+    stable.emplace(key, result);
     return result;
 }
 

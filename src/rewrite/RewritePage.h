@@ -5,6 +5,7 @@
 #include "core/Text.h"
 #include "html/Reference.h"
 #include "html/Tag.h"
+#include "html/TagParam.h"
 #include "core/SystemFiles.h"
 
 #include <cstdint>
@@ -146,10 +147,14 @@ private:
     const TMAPLIST& m_mapList;
     TRewriteFlags m_flags;
     TDateTime m_captureDate;
-    // Whether a rewritten tag reads back as itself, by its text: the pages of
-    // a Web link to the same files with the same tags over and over. Only
-    // tags that need no map are kept (the map list grows during a pass).
-    mutable std::unordered_map<std::string, bool> m_stableTags;
+    // Whether a rewritten tag reads back as itself, by the tag's text with
+    // its addresses left out (StabilityKey): the pages of a Web write their
+    // links with the same few tags over and over. Only tags that need no map
+    // are kept (the map list grows during a pass).
+    mutable std::unordered_map<std::string, bool, TTextHash, std::equal_to<>> m_stableTags;
+    // Room for the key of a rewritten tag and the attributes read for it.
+    mutable std::string m_stableKey;
+    mutable std::vector<TAttributeSpan> m_spans;
     // The record each address looked up leads to, if any.
     mutable std::unordered_map<std::string, TTarget, TTextHash, std::equal_to<>> m_targets;
     // Puts rewritten files in place without making or deleting files.

@@ -84,6 +84,11 @@ std::string GeneratePage(std::mt19937& random, bool captured)
     };
     const std::string page = Pick(random, pages);
     const std::string picture = Pick(random, pictures);
+    // The same tags with another address: a pass judges tags that differ
+    // only in their addresses alike, whatever each address leads to.
+    const std::string other = Pick(random, pages);
+    pieces.push_back("<A HREF=\"" + other + "\">");
+    pieces.push_back("<IMG SRC=\"" + Pick(random, pictures) + "\" ALT=\"a b\">");
     pieces.push_back("<A HREF=\"" + page + "\">");
     pieces.push_back("<a href=" + page + " target=_top>");
     pieces.push_back("<IMG SRC=\"" + picture + "\" ALT=\"a b\">");
@@ -100,6 +105,7 @@ std::string GeneratePage(std::mt19937& random, bool captured)
         pieces.push_back("<IMG SRC=\"" + picture + "\" _SMAP>");
         pieces.push_back("<IMG SRC=\"" + picture + "\" USEMAP=\"#PLAN\">");
         pieces.push_back("<A HREF=\"X.HTM\" OLDREF=\"" + page + "\">");
+        pieces.push_back("<A HREF=\"X.HTM\" OLDREF=\"" + other + "\">");
         pieces.push_back("<IMG SRC=\"\" OLDREF=\"" + picture + "\">");
         pieces.push_back("<A HREF=BadLink.htm OLDREF=\"" + page + "\">");
         pieces.push_back(RealLinkFooter(page, RewriteWeb::kCaptureDate));
