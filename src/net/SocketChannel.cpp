@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace velbrin {
 
@@ -48,11 +49,37 @@ std::string ToText(const QString& text)
     return text.toLatin1().toStdString();
 }
 
-// The system's authorities, read once: a session makes a channel per socket.
+// The system's authorities, read once: only a session that accepts
+// certificate errors anyway trusts them together with given ones.
 const QList<QSslCertificate>& SystemAuthorities()
 {
     static const QList<QSslCertificate> authorities = QSslConfiguration::systemCaCertificates();
     return authorities;
+}
+
+// The servers, by name, port and trust, whose certificates the given
+// authorities did not vouch for and the system's did: their connections
+// are judged by the system's authorities at once.
+std::set<std::string>& SystemTrustedServers()
+{
+    static std::set<std::string> servers;
+    return servers;
+}
+
+// Errors that only say that no trusted authority vouches for the chain.
+bool IsTrustError(const QSslError& error)
+{
+    switch (error.error()) {
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+    case QSslError::CertificateUntrusted:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // The session tickets servers gave, by server and trust: a later connection
@@ -113,16 +140,24 @@ void TSCX::SetTlsSettings(const TTlsSettings& settings)
 {
     m_ignoreCertificateErrors = settings.IgnoreCertificateErrors;
     std::string trust = settings.IgnoreCertificateErrors ? "any" : "checked";
-    for (const std::string& der : settings.CaCertificates)
-        trust += " " + std::to_string(std::hash<std::string>{}(der));
+    for (const std::string& der : settings.CaCertificates) {
+        trust += ' ';
+        trust += std::to_string(std::hash<std::string>{}(der));
+    }
     m_trust = std::move(trust);
     if (settings.CaCertificates.empty()) {
         m_tlsConfiguration.reset();
         return;
     }
-    // Authorities given here replace the system's in a configuration: both
-    // go in.
-    QList<QSslCertificate> authorities = SystemAuthorities();
+    // Authorities set in a configuration replace the system's, which the
+    // library otherwise looks up as a handshake needs them: the given ones
+    // judge a server first, the system's when they do not vouch for it
+    // (reading every authority of the system costs more than a capture of
+    // hundreds of pages). A session that accepts certificate errors trusts
+    // both at once, so that it reports only what neither vouches for.
+    QList<QSslCertificate> authorities;
+    if (settings.IgnoreCertificateErrors)
+        authorities = SystemAuthorities();
     for (const std::string& der : settings.CaCertificates) {
         QSslCertificate certificate(QByteArray(der.data(), static_cast<qsizetype>(der.size())), QSsl::Der);
         if (!certificate.isNull())
@@ -144,6 +179,8 @@ std::int32_t TSCX::Start(std::string_view host, std::string_view port, std::int3
     m_peerName = ShortString(peerName.empty() ? host : peerName);
     m_tlsError.clear();
     m_acceptedErrors.clear();
+    m_systemTrust = false;
+    m_retryWithSystem = false;
 
     std::int64_t portNumber = 0;
     if (m_host.empty() || !TryParseInt(m_port, portNumber) || portNumber < 1 || portNumber > 65535)
@@ -213,10 +250,13 @@ void TSCX::ConnectNext()
     m_socket = tls ? tls : new QTcpSocket(this);
     m_socket->setProxy(QNetworkProxy::NoProxy); // the request goes through its own proxy setting
     if (tls) {
-        QSslConfiguration configuration =
-            m_tlsConfiguration ? *m_tlsConfiguration : QSslConfiguration::defaultConfiguration();
+        const std::string server = LowerCase(m_peerName) + ":" + m_port + " " + m_trust;
+        if (m_tlsConfiguration && !m_ignoreCertificateErrors && SystemTrustedServers().contains(server))
+            m_systemTrust = true;
+        const bool given = m_tlsConfiguration && !m_systemTrust;
+        QSslConfiguration configuration = given ? *m_tlsConfiguration : QSslConfiguration::defaultConfiguration();
         configuration.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
-        const std::string ticketKey = LowerCase(m_peerName) + ":" + m_port + " " + m_trust;
+        const std::string ticketKey = server + (m_systemTrust ? " system" : "");
         if (auto known = SessionTickets().find(ticketKey); known != SessionTickets().end())
             configuration.setSessionTicket(known->second);
         tls->setSslConfiguration(configuration);
@@ -229,7 +269,9 @@ void TSCX::ConnectNext()
         // The connection counts as open once the handshake is done; until
         // then the time-out runs again from the TCP connection.
         QObject::connect(tls, &QSslSocket::connected, this, [this] { RestartTimer(); });
-        QObject::connect(tls, &QSslSocket::encrypted, this, [this, keepTicket] {
+        QObject::connect(tls, &QSslSocket::encrypted, this, [this, keepTicket, server] {
+            if (m_systemTrust && m_tlsConfiguration)
+                SystemTrustedServers().insert(server);
             keepTicket();
             SocketConnected();
         });
@@ -291,8 +333,13 @@ void TSCX::SocketSslErrors(const QList<QSslError>& errors)
         static_cast<QSslSocket*>(m_socket)->ignoreSslErrors();
         return;
     }
-    // The socket fails the handshake next; its error then names the first
-    // fault only.
+    // The socket fails the handshake next. When the given authorities alone
+    // judged the certificate and did not vouch for it, the system's judge it
+    // again; otherwise the error names the first fault only.
+    if (m_tlsConfiguration && !m_systemTrust && std::any_of(errors.begin(), errors.end(), IsTrustError)) {
+        m_retryWithSystem = true;
+        return;
+    }
     std::string joined;
     for (const std::string& text : texts)
         joined += (joined.empty() ? "" : "; ") + text;
@@ -308,6 +355,13 @@ void TSCX::TlsFailed(std::string text)
 
 void TSCX::SocketFailed(int error)
 {
+    if (m_retryWithSystem) {
+        m_retryWithSystem = false;
+        m_systemTrust = true;
+        --m_nextAddress; // the same address again
+        ConnectNext();
+        return;
+    }
     if (m_tls && m_state != scxConnect && (IsTlsError(error) || !m_tlsError.empty()))
         TlsFailed(ToText(m_socket->errorString()));
     else if (m_state == scxConnect)
@@ -318,6 +372,10 @@ void TSCX::SocketFailed(int error)
 
 void TSCX::SocketDisconnected()
 {
+    if (m_retryWithSystem) {
+        SocketFailed(QAbstractSocket::SslHandshakeFailedError);
+        return;
+    }
     if (m_tls && m_state != scxConnect) {
         // The TCP connection closed before the handshake ended.
         TlsFailed("The server closed the connection during the TLS handshake");

@@ -142,7 +142,16 @@ private:
     std::vector<std::string> m_acceptedErrors;
     bool m_ignoreCertificateErrors = false;
     std::string m_trust; // names the settings: a resumed session was checked with the same
-    std::unique_ptr<QSslConfiguration> m_tlsConfiguration; // null: the library's default
+    // The authorities given in the settings, without the system's (or with
+    // them, when certificate errors are accepted anyway); null: the library's
+    // default, which looks the system's up as a handshake needs them.
+    std::unique_ptr<QSslConfiguration> m_tlsConfiguration;
+    // This attempt judges the server by the system's authorities: the given
+    // ones did not vouch for its certificate.
+    bool m_systemTrust = false;
+    // The given authorities did not vouch for the certificate: the failed
+    // handshake is tried again on the same address with the system's.
+    bool m_retryWithSystem = false;
     QTimer m_timer;
 };
 

@@ -178,6 +178,26 @@ TEST_F(TlsRequestTest, WithoutTheAuthorityTheCertificateIsRefusedWithoutRetry)
     EXPECT_EQ(Errors.size(), 1u);
 }
 
+TEST_F(TlsRequestTest, AuthoritiesThatDoNotVouchLeaveTheServerToTheSystems)
+{
+    // The given authorities judge a server first; when they do not vouch
+    // for it, the system's judge it in a second handshake at the same
+    // address, and their verdict stands.
+    TTlsSettings settings;
+    const QByteArray unrelated = QSslCertificate(ReadPem("server.pem"), QSsl::Pem).toDer();
+    settings.CaCertificates.emplace_back(unrelated.constData(), static_cast<std::size_t>(unrelated.size()));
+    Request.SetTlsSettings(settings);
+    Request.Get(Server.Url("localhost"), "", 80);
+    ASSERT_TRUE(WaitFinished());
+
+    EXPECT_EQ(Errors, std::vector<bool>{false});
+    EXPECT_EQ(ErrorKind, TRequestError::Tls);
+    EXPECT_NE(Request.ErrorText().find(kIssuerUnknown), std::string::npos) << Request.ErrorText();
+    RunEventsFor(100);
+    EXPECT_EQ(Server.Handshakes(), 2);
+    EXPECT_TRUE(Server.Requests().empty());
+}
+
 TEST_F(TlsRequestTest, TheCertificateMustNameTheHostOfTheAddress)
 {
     // srv.test resolves to 127.0.0.1, which the certificate does carry: the
