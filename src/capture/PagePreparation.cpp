@@ -1,3 +1,4 @@
+#include "capture/PreparedPage.h"
 #include "capture/Web.h"
 #include "core/Errors.h"
 #include "core/FileStream.h"
@@ -25,10 +26,10 @@ void WriteText(TStream& out, std::string_view text) { out.WriteBuffer(text.data(
 
 } // namespace
 
-std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::string_view page,
-                              const TLinkFilter& validator, std::string& title, std::vector<TTag>& items)
+TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, bool realLinkFooter,
+                              TDateTime captureDate)
 {
-    TWEB& web = *this;
+    TPreparedPage prepared;
     TViewStream source(page);
     THtmlParser parser(source);
     // The items of the prepared page, followed as it is written: the
@@ -69,22 +70,6 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         }
         copyFrom = -1;
     };
-    // The addresses this page offered that the tree holds a record for:
-    // offering one again would only find that record (pages link to the
-    // same page many times, by its anchors).
-    std::unordered_set<std::string> entered;
-    // Offers an address found in the page to the Web (made absolute
-    // already, unless its scheme is one the capture does not know).
-    auto offer = [&](TLinkParam& found) {
-        if (AcceptLink(found, validator) && !entered.contains(found.Link.Value)) {
-            TLinkItem candidate;
-            candidate.LinkType = found.LinkType;
-            candidate.Url = found.Link.Value;
-            candidate.Description = found.Description;
-            if (web.NewLink(candidate, &record))
-                entered.insert(std::move(candidate.Url));
-        }
-    };
     // The addresses of a tag beyond its own link, and of STYLE blocks:
     // resolved against the base, and offered once the tag is written.
     struct TOther {
@@ -108,13 +93,12 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
     };
     auto offerOthers = [&](std::uint8_t tagKind) {
         for (TOther& other : others) {
-            TLinkParam found;
+            TLinkParam& found = prepared.Links.emplace_back();
             found.TagKind = tagKind;
             found.Kind = other.Kind;
             found.LinkType = LinkTypeOf(other.Kind);
             found.Link.Value = std::move(other.Address);
             found.Address = other.Class;
-            offer(found);
         }
         others.clear();
     };
@@ -131,7 +115,7 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
         parser.GetLink(i, link);
         const bool open = (item.Flags & TagOpen) != 0;
         if (open && link.TagKind == TagTitle)
-            title = link.Description;
+            prepared.Title = link.Description;
         const bool styleBlock = open && item.Kind == TagStyle;
         // The whole tag, read in place.
         const std::string_view tagText = page.substr(static_cast<std::size_t>(item.Position),
@@ -215,20 +199,51 @@ std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::s
                 link.Link.Value = absolute;
                 link.Address = absoluteClass;
             }
-            offer(link);
             if (link.IsMap)
-                record.SetIsmap(true);
+                prepared.IsMap = true;
+            prepared.Links.push_back(std::move(link));
         }
         offerOthers(item.Kind);
     }
     copyRun(parser.Count() - 1);
-    if (web.Options.RealLinkFlag) {
+    if (realLinkFooter) {
         const std::int64_t footerAt = out.Size();
-        AppendRealLinkFooter(out, pageUrl, web.CaptureDate);
+        AppendRealLinkFooter(out, pageUrl, captureDate);
         edited.Appended(out.View().substr(static_cast<std::size_t>(footerAt)), footerAt);
     }
-    items = edited.Finish(out.Size());
-    return out.Take();
+    prepared.Items = edited.Finish(out.Size());
+    prepared.Bytes = out.Take();
+    return prepared;
+}
+
+void TWEB::EnterLinks(TWebFile& record, std::vector<TLinkParam>& links, const TLinkFilter& validator)
+{
+    // The addresses this page offered that the tree holds a record for:
+    // offering one again would only find that record (pages link to the
+    // same page many times, by its anchors).
+    std::unordered_set<std::string> entered;
+    for (TLinkParam& found : links) {
+        if (AcceptLink(found, validator) && !entered.contains(found.Link.Value)) {
+            TLinkItem candidate;
+            candidate.LinkType = found.LinkType;
+            candidate.Url = std::move(found.Link.Value);
+            candidate.Description = std::move(found.Description);
+            if (NewLink(candidate, &record))
+                entered.insert(std::move(candidate.Url));
+        }
+    }
+}
+
+std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::string_view page,
+                              const TLinkFilter& validator, std::string& title, std::vector<TTag>& items)
+{
+    TPreparedPage prepared = PrepareHtmlPage(pageUrl, page, Options.RealLinkFlag, CaptureDate);
+    EnterLinks(record, prepared.Links, validator);
+    if (prepared.IsMap)
+        record.SetIsmap(true);
+    title = std::move(prepared.Title);
+    items = std::move(prepared.Items);
+    return std::move(prepared.Bytes);
 }
 
 bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkFilter& validator)
@@ -276,14 +291,23 @@ void TWEB::StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string
 {
     if (!IsSafeLocalName(record.GetFileName()))
         throw EInOutError("Unsafe file name \"" + record.GetFileName() + "\"");
+    TPreparedPage prepared = PrepareHtmlPage(pageUrl, page, Options.RealLinkFlag, CaptureDate);
+    StorePreparedPage(record, prepared, validator, target);
+}
+
+void TWEB::StorePreparedPage(TWebFile& record, TPreparedPage& prepared, const TLinkFilter& validator,
+                             TFileStream* target)
+{
+    if (!IsSafeLocalName(record.GetFileName()))
+        throw EInOutError("Unsafe file name \"" + record.GetFileName() + "\"");
     const std::string file = Path + record.GetFileName();
-    std::string title;
-    std::vector<TTag> items;
-    const std::string prepared = PrepareHtml(record, pageUrl, page, validator, title, items);
-    StoreWhole(file, prepared, target);
-    KeepItems(record.GetFileName(), file, items);
-    if (!title.empty())
-        record.SetDescription(title);
+    EnterLinks(record, prepared.Links, validator);
+    if (prepared.IsMap)
+        record.SetIsmap(true);
+    StoreWhole(file, prepared.Bytes, target);
+    KeepItems(record.GetFileName(), file, prepared.Items);
+    if (!prepared.Title.empty())
+        record.SetDescription(prepared.Title);
 }
 
 void TWEB::KeepItems(const std::string& fileName, const std::string& file, const std::vector<TTag>& items)

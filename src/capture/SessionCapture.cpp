@@ -1,6 +1,7 @@
 #include "capture/SessionCapture.h"
 #include "core/SystemFiles.h"
 
+#include "capture/PagePreparer.h"
 #include "capture/Web.h"
 #include "config/Param.h"
 #include "core/CaseFold.h"
@@ -47,6 +48,7 @@ TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump 
     , m_settings(settings)
     , m_view(view)
     , m_pump(std::move(pump))
+    , m_preparer(std::make_unique<TPagePreparer>())
 {
     // The program checks the certificate file before a capture starts; a
     // file that went bad since then leaves the system's authorities.
@@ -101,6 +103,8 @@ TCapture::TCapture(TWEB& web, const TParam& settings, TCaptureView& view, TPump 
 TCapture::~TCapture()
 {
     m_timer->stop();
+    // Pages still being prepared are dropped with their answers.
+    m_preparer.reset();
     // Requests are freed with their sockets; an open transfer is aborted
     // and its partial file deleted.
     for (auto& request : m_requests) {
@@ -137,6 +141,8 @@ bool TCapture::Dispatch()
         if (request->Busy() != 0)
             return true;
     }
+    if (m_preparer->Pending() != 0)
+        return true;
     EndSession();
     return false;
 }
@@ -148,7 +154,7 @@ TRequest* TCapture::IdleRequest(const TWebFile* link, TRequest* fallback)
 {
     if (!link) {
         for (auto& request : m_requests) {
-            if (request->Busy() == 0)
+            if (IsFree(*request))
                 return request.get();
         }
         return nullptr;
@@ -157,7 +163,7 @@ TRequest* TCapture::IdleRequest(const TWebFile* link, TRequest* fallback)
     const bool proxy = m_settings.UseProxy && !m_settings.ProxyAdress.empty();
     TRequest* unconnected = nullptr;
     for (auto& request : m_requests) {
-        if (request->Busy() != 0)
+        if (!IsFree(*request))
             continue;
         if (request->KeepsConnectionFor(url, proxy ? m_settings.ProxyAdress : "", proxy ? m_settings.ProxyPort : 80))
             return request.get();
@@ -167,11 +173,29 @@ TRequest* TCapture::IdleRequest(const TWebFile* link, TRequest* fallback)
     return unconnected ? unconnected : fallback;
 }
 
+// Whether pages are prepared on the preparer's thread. A page so prepared
+// is counted once it is stored, after files that arrived meanwhile: with a
+// limit on the number or the size of the files, or a size that filters
+// them (the prepared page's), pages are prepared in turn as they arrive,
+// so that the limits stop the session where they always did.
+bool TCapture::PreparesApart() const
+{
+    const TOPTIONS& options = m_web.Options;
+    return options.MaxFileCount <= 0 && options.MaxDiskSize <= 0 && options.MinFileSize <= 0 && options.MaxFileSize <= 0;
+}
+
+// A request takes a link when it transfers none and no page it received
+// waits for its preparation: the links of that page may come first.
+bool TCapture::IsFree(const TRequest& request) const
+{
+    return request.Busy() == 0 && !m_waiting.contains(&request);
+}
+
 // A request that has just finished takes the next link at once, without
 // waiting for the next pass of Dispatch.
 void TCapture::HandNext(TRequest& request)
 {
-    if (m_stopping || request.Busy() != 0)
+    if (m_stopping || !IsFree(request))
         return;
     if (TWebFile* link = m_web.TakeTodo())
         Hand(request, *link);
@@ -330,6 +354,29 @@ void TCapture::OnComplete(TRequest& request)
     const std::string file = m_web.Path + record->GetFileName();
     bool written = request.SaveBody && FileExists(file);
     const TLinkFilter validator = [this](const TLinkParam& link) { return LinkValidator(link); };
+    if (written && request.BodyInMemory && mime->MimeClass == MimeClassHtml && PreparesApart()) {
+        // The page is prepared on the preparer's thread while the sockets
+        // go on; the request takes no other link before the page is stored
+        // and its links entered, as when it was prepared here.
+        m_waiting.insert(&request);
+        std::shared_ptr<TFileStream> target = request.TakeBodyFile();
+        std::string url = request.Url();
+        m_preparer->Prepare(url, std::move(request.Body()), m_web.Options.RealLinkFlag, m_web.CaptureDate,
+                            [this, &request, record, target, url, validator](TPreparedPage& page,
+                                                                             std::exception_ptr failure) {
+                                m_waiting.erase(&request);
+                                if (failure)
+                                    std::rethrow_exception(failure);
+                                try {
+                                    m_web.StorePreparedPage(*record, page, validator, target.get());
+                                } catch (const EInOutError& error) {
+                                    StoreFailed(*record, url, error);
+                                    return;
+                                }
+                                Conclude(request, *record, true);
+                            });
+        return;
+    }
     if (written && request.BodyInMemory) {
         const std::string body = std::move(request.Body());
         try {
@@ -338,14 +385,7 @@ void TCapture::OnComplete(TRequest& request)
             else
                 m_web.StoreStyleSheet(*record, request.Url(), body, validator, request.BodyFile());
         } catch (const EInOutError& error) {
-            // As when the body could not be written while it arrived.
-            m_web.LogUrl(request.Url(), std::string(" : ") + error.what());
-            if (error.IsDiskFull())
-                StopForFullDisk(record);
-            else if (record->Tries < static_cast<std::uint32_t>(std::max(m_settings.TryCount, 0)))
-                m_web.RequeueTodo(*record);
-            else
-                GiveUp(*record);
+            StoreFailed(*record, request.Url(), error);
             return;
         }
     } else if (mime->MimeClass == MimeClassHtml && written) {
@@ -353,15 +393,38 @@ void TCapture::OnComplete(TRequest& request)
     } else if (written && IsStyleSheetType(mime->MimeType)) {
         m_web.SetCssLinks(*record, request.Url(), validator);
     }
+    Conclude(request, *record, written);
+}
 
+// A received file could not be written: as when its body could not be
+// written while it arrived.
+void TCapture::StoreFailed(TWebFile& record, const std::string& url, const EInOutError& error)
+{
+    m_web.LogUrl(url, std::string(" : ") + error.what());
+    if (error.IsDiskFull())
+        StopForFullDisk(&record);
+    else if (record.Tries < static_cast<std::uint32_t>(std::max(m_settings.TryCount, 0)))
+        m_web.RequeueTodo(record);
+    else
+        GiveUp(record);
+}
+
+// The file of a request is stored (written: it is on disk): kept or
+// discarded by its size, counted, and the request takes the next link.
+void TCapture::Conclude(TRequest& request, TWebFile& record, bool written)
+{
+    const TMimeItem* mime = m_web.MimeList.GetMimeByString(record.GetMimeType());
+    if (!mime)
+        return;
+    const std::string file = m_web.Path + record.GetFileName();
     std::int64_t size = written ? GetFileSize(file) : request.Header().ContentLength;
     const TOPTIONS& options = m_web.Options;
     bool discard = !mime->Capture || (options.MinFileSize > 0 && size < options.MinFileSize * 1024LL)
                    || (options.MaxFileSize > 0 && size > options.MaxFileSize * 1024LL);
     if (discard) {
         DeleteFile(file);
-        m_web.KeptPages.Forget(record->GetFileName());
-        m_web.SetState(*record, StateFiltered);
+        m_web.KeptPages.Forget(record.GetFileName());
+        m_web.SetState(record, StateFiltered);
         m_web.CountFiltered();
         ++m_sessionFiltered;
     } else {
@@ -369,10 +432,10 @@ void TCapture::OnComplete(TRequest& request)
         ShowTotals();
         m_web.CountCaptured();
         ++m_sessionCaptured;
-        m_web.SetState(*record, mime->MimeClass == MimeClassHtml ? StateCapturedPage : StateCapturedFile);
-        if ((options.ListGifFlag && SameText(record->GetMimeType(), "image/gif"))
-            || (options.ListJpegFlag && SameText(record->GetMimeType(), "image/jpeg")))
-            m_view.ListDocument(record->GetFileName(), m_web.DisplayOnlineImage);
+        m_web.SetState(record, mime->MimeClass == MimeClassHtml ? StateCapturedPage : StateCapturedFile);
+        if ((options.ListGifFlag && SameText(record.GetMimeType(), "image/gif"))
+            || (options.ListJpegFlag && SameText(record.GetMimeType(), "image/jpeg")))
+            m_view.ListDocument(record.GetFileName(), m_web.DisplayOnlineImage);
         NoteKept();
     }
     CheckLimits();

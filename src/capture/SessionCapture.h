@@ -15,6 +15,8 @@ class QTimer;
 
 namespace velbrin {
 
+class EInOutError;
+class TPagePreparer;
 class TParam;
 class TRequest;
 class TWEB;
@@ -78,6 +80,10 @@ private:
     void OnStateChange(TRequest& request);
     void OnBytes(std::int32_t count);
 
+    void StoreFailed(TWebFile& record, const std::string& url, const EInOutError& error);
+    void Conclude(TRequest& request, TWebFile& record, bool written);
+    bool IsFree(const TRequest& request) const;
+    bool PreparesApart() const;
     TRequest* IdleRequest(const TWebFile* link, TRequest* fallback = nullptr);
     void Hand(TRequest& request, TWebFile& link);
     void HandNext(TRequest& request);
@@ -99,6 +105,9 @@ private:
     std::vector<std::unique_ptr<TRequest>> m_requests;
     std::vector<TSocketRow> m_rows;
     std::unique_ptr<QTimer> m_timer;
+    std::unique_ptr<TPagePreparer> m_preparer;
+    // The requests whose page waits for its preparation.
+    std::unordered_set<const TRequest*> m_waiting;
     std::chrono::steady_clock::time_point m_startTick;
     std::int64_t m_elapsed = 0; // milliseconds
     std::string m_duration = "00:00:00";

@@ -29,6 +29,7 @@
 namespace velbrin {
 
 class TParam;
+struct TPreparedPage;
 
 // The report pages a Web keeps beside its captured files, copied from the
 // program's data directory.
@@ -221,6 +222,11 @@ public:
                        const TLinkFilter& validator = {}, TFileStream* target = nullptr);
     void StoreStyleSheet(TWebFile& record, std::string_view sheetUrl, std::string_view css,
                          const TLinkFilter& validator = {}, TFileStream* target = nullptr);
+    // StoreHtmlPage for a page prepared already (PrepareHtmlPage): its links
+    // are entered, its bytes written, its items kept, its title given to the
+    // record, as StoreHtmlPage does.
+    void StorePreparedPage(TWebFile& record, TPreparedPage& prepared, const TLinkFilter& validator = {},
+                           TFileStream* target = nullptr);
 
     // The items of the pages prepared in this session, for the resolution
     // pass: it rewrites those pages without tokenizing them again.
@@ -341,6 +347,9 @@ private:
     // followed and the bytes have to be tokenized again).
     std::string PrepareHtml(TWebFile& record, std::string_view pageUrl, std::string_view page,
                             const TLinkFilter& validator, std::string& title, std::vector<TTag>& items);
+    // Enters the links of a prepared page in page order, as far as validator
+    // accepts them; each address once.
+    void EnterLinks(TWebFile& record, std::vector<TLinkParam>& links, const TLinkFilter& validator);
     std::string PrepareCss(std::string_view sheetUrl, std::string_view css, std::vector<TLinkParam>& found);
     void OfferCssLinks(TWebFile& record, const std::vector<TLinkParam>& found, const TLinkFilter& validator);
     void KeepItems(const std::string& fileName, const std::string& file, const std::vector<TTag>& items);

@@ -153,6 +153,9 @@ public:
     // The body file while it is written (and in OnComplete, with
     // BodyInMemory); null otherwise.
     TFileStream* BodyFile() const { return m_bodyFile.get(); }
+    // Hands that file over to the owner, who then writes and closes it
+    // after OnComplete.
+    std::unique_ptr<TFileStream> TakeBodyFile() { return std::move(m_bodyFile); }
     // The body received while BodyInMemory is set; the owner may take it
     // in OnComplete.
     std::string& Body() { return m_body; }
