@@ -365,12 +365,19 @@ void TCapture::OnComplete(TRequest& request)
                             [this, &request, record, target, url, validator](TPreparedPage& page,
                                                                              std::exception_ptr failure) {
                                 m_waiting.erase(&request);
-                                if (failure)
-                                    std::rethrow_exception(failure);
                                 try {
+                                    if (failure)
+                                        std::rethrow_exception(failure);
                                     m_web.StorePreparedPage(*record, page, validator, target.get());
                                 } catch (const EInOutError& error) {
                                     StoreFailed(*record, url, error);
+                                    return;
+                                } catch (const EVelbrinError& error) {
+                                    // A page that cannot be read as a page
+                                    // (too large for its positions) is not kept.
+                                    m_web.LogUrl(url, std::string(" : ") + error.what());
+                                    DeleteFile(m_web.Path + record->GetFileName());
+                                    GiveUp(*record);
                                     return;
                                 }
                                 Conclude(request, *record, true);
