@@ -90,14 +90,28 @@ std::size_t FindNoCase(std::string_view haystack, std::string_view needle, std::
 {
     if (needle.empty())
         return from <= haystack.size() ? from : std::string::npos;
-    if (haystack.size() < needle.size())
+    if (haystack.size() < needle.size() || from > haystack.size() - needle.size())
         return std::string::npos;
-    const unsigned char first = Up(needle.front());
-    for (std::size_t i = from; i + needle.size() <= haystack.size(); ++i) {
-        if (Up(haystack[i]) == first && SameText(haystack.substr(i + 1, needle.size() - 1), needle.substr(1)))
-            return i;
+    const std::size_t last = haystack.size() - needle.size(); // the last place the needle fits
+    const std::string_view rest = needle.substr(1);
+    // The bytes that fold to the needle's first: its two cases, each looked
+    // for with the library's search from where the last search of that case
+    // ended, so that no byte is searched twice.
+    const auto upper = static_cast<char>(Up(needle.front()));
+    const auto lower = static_cast<char>(kLower[static_cast<unsigned char>(upper)]);
+    std::size_t nextUpper = haystack.find(upper, from);
+    std::size_t nextLower = lower == upper ? std::string::npos : haystack.find(lower, from);
+    for (;;) {
+        const std::size_t at = std::min(nextUpper, nextLower);
+        if (at == std::string::npos || at > last)
+            return std::string::npos;
+        if (SameText(haystack.substr(at + 1, rest.size()), rest))
+            return at;
+        if (at == nextUpper)
+            nextUpper = haystack.find(upper, at + 1);
+        else
+            nextLower = haystack.find(lower, at + 1);
     }
-    return std::string::npos;
 }
 
 std::size_t NoCaseHash::operator()(std::string_view text) const

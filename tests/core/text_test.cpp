@@ -85,6 +85,22 @@ TEST(CaseFolding, Latin1Letters)
     EXPECT_LT(CompareText("abc", "ABD"), 0);
 }
 
+TEST(CaseFolding, FindNoCaseLooksForBothCasesOfTheFirstByte)
+{
+    // Candidates of either case come in page order; a failed one does not
+    // hide a later one of the other case.
+    EXPECT_EQ(FindNoCase("maM usemap", "MAP"), 7u);
+    EXPECT_EQ(FindNoCase("Mam USEMAP", "map"), 7u);
+    EXPECT_EQ(FindNoCase("ISMAP", "map"), 2u);
+    EXPECT_EQ(FindNoCase("ISMAP", "map", 3), std::string::npos);
+    EXPECT_EQ(FindNoCase("map", "map", 0), 0u);
+    EXPECT_EQ(FindNoCase("ma", "map"), std::string::npos);
+    EXPECT_EQ(FindNoCase("xmap", "map", 9), std::string::npos);
+    EXPECT_EQ(FindNoCase("<a href=x>", "=X"), 7u);
+    EXPECT_EQ(FindNoCase("caf\xC9 caf\xE9", "\xE9"), 3u);
+    EXPECT_EQ(FindNoCase("abc", ""), 0u);
+}
+
 TEST(Geometry, NormalizeRect)
 {
     EXPECT_EQ(NormalizeRect({10, 20, 1, 2}), (TRect{1, 2, 10, 20}));
