@@ -341,6 +341,8 @@ private:
     // session wrote since `since` (seconds since 1970) and that no captured
     // link names, so that fetching them again gives them their names again.
     void DropUnkeptFiles(std::int64_t since);
+    // Deletes the temporary files that writes killed on the way left.
+    void DropTemporaryFiles();
     void NoteLogFailure(const std::exception& failure);
     // The prepared form of a page: its bytes, its title in title, and the
     // items of the prepared bytes in items (empty when they could not be

@@ -229,6 +229,7 @@ bool TWEB::LoadFromFile(const std::string& fileName, const TPump& pump)
         progress = true;
     }
     m_savedHead = ProjectHead();
+    DropTemporaryFiles();
     if (progress && m_journal.StartedAt() > 0)
         DropUnkeptFiles(m_journal.StartedAt());
     if (progress) {
@@ -262,6 +263,20 @@ void TWEB::SetResolvePending(bool pending)
     }
 }
 
+void TWEB::DropTemporaryFiles()
+{
+    // A file being written whole, or the scratch file of a page being
+    // rewritten, when the program was killed: its target is whole either
+    // way. A pass killed after the journal was folded in leaves no journal.
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(Path, error), end; !error && it != end; it.increment(error)) {
+        std::error_code ignored;
+        const std::string name = it->path().filename().string();
+        if (IsAtomicTempName(name) && it->is_regular_file(ignored))
+            DeleteFile(Path + name);
+    }
+}
+
 void TWEB::DropUnkeptFiles(std::int64_t since)
 {
     namespace fs = std::filesystem;
@@ -286,12 +301,6 @@ void TWEB::DropUnkeptFiles(std::int64_t since)
         if (!it->is_regular_file(ignored))
             continue;
         const std::string name = it->path().filename().string();
-        // A file being replaced when the program was killed: its target is
-        // whole either way.
-        if (IsAtomicTempName(name)) {
-            DeleteFile(Path + name);
-            continue;
-        }
         // Names of the program's own files (index pages, style sheet) start
         // with "_" or "."; captured names never do.
         if (name.starts_with('_') || name.starts_with('.') || IsReservedLocalName(name) || keep.contains(name))

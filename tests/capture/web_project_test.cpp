@@ -447,6 +447,24 @@ TEST_F(WebProject, ProgressGoesToTheJournalAndIsFoldedInWhenLoaded)
     EXPECT_FALSE(FileExists(capture + ".next.htm.tmp-Ab12Cd"));
 }
 
+TEST_F(WebProject, ScratchFilesOfAKilledPassGoEvenWithoutAJournal)
+{
+    // Killed in the resolution pass, after the journal was folded in: each
+    // rewrite worker left its scratch file, and no journal says when the
+    // session began. Other files are not the loader's to judge then.
+    auto web = FullWeb();
+    const std::string file = capture + "Local.Web";
+    web->SaveToFile(file);
+    WriteWholeFile(capture + ".replace.tmp-Ab12Cd", "an old page");
+    WriteWholeFile(capture + ".replace.tmp-Ef34Gh", "another");
+    WriteWholeFile(capture + "other.htm", "not named by the Web");
+    auto loaded = NewWeb();
+    ASSERT_TRUE(loaded->LoadFromFile(file));
+    EXPECT_FALSE(FileExists(capture + ".replace.tmp-Ab12Cd"));
+    EXPECT_FALSE(FileExists(capture + ".replace.tmp-Ef34Gh"));
+    EXPECT_TRUE(FileExists(capture + "other.htm"));
+}
+
 TEST_F(WebProject, AJournalOlderThanItsProjectFileIsRemovedUnapplied)
 {
     auto web = FullWeb();
