@@ -216,13 +216,13 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
     return prepared;
 }
 
-void TWEB::EnterLinks(TWebFile& record, std::vector<TLinkParam>& links, const TLinkFilter& validator)
+void TWEB::EnterLinks(TWebFile& record, TPreparedPage& prepared, const TLinkFilter& validator)
 {
     // The addresses this page offered that the tree holds a record for:
     // offering one again would only find that record (pages link to the
     // same page many times, by its anchors).
     std::unordered_set<std::string> entered;
-    for (TLinkParam& found : links) {
+    for (TLinkParam& found : prepared.Links) {
         if (AcceptLink(found, validator) && !entered.contains(found.Link.Value)) {
             TLinkItem candidate;
             candidate.LinkType = found.LinkType;
@@ -232,18 +232,8 @@ void TWEB::EnterLinks(TWebFile& record, std::vector<TLinkParam>& links, const TL
                 entered.insert(std::move(candidate.Url));
         }
     }
-}
-
-std::string TWEB::PrepareHtml(TWebFile& record, std::string_view pageUrl, std::string_view page,
-                              const TLinkFilter& validator, std::string& title, std::vector<TTag>& items)
-{
-    TPreparedPage prepared = PrepareHtmlPage(pageUrl, page, Options.RealLinkFlag, CaptureDate);
-    EnterLinks(record, prepared.Links, validator);
     if (prepared.IsMap)
         record.SetIsmap(true);
-    title = std::move(prepared.Title);
-    items = std::move(prepared.Items);
-    return std::move(prepared.Bytes);
 }
 
 bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkFilter& validator)
@@ -260,9 +250,8 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
     } catch (const EVelbrinError&) {
         return false;
     }
-    std::string title;
-    std::vector<TTag> items;
-    const std::string prepared = PrepareHtml(record, pageUrl, source.View(), validator, title, items);
+    TPreparedPage prepared = PrepareHtmlPage(pageUrl, source.View(), Options.RealLinkFlag, CaptureDate);
+    EnterLinks(record, prepared, validator);
 
     try {
         // The page was stored by this session's request moments ago and
@@ -271,26 +260,24 @@ bool TWEB::SetHtmlLinks(TWebFile& record, std::string_view pageUrl, const TLinkF
         // meanwhile is replaced through a temporary file. Like the stored
         // file, left to the system to write back.
         const std::string_view downloaded = source.View();
-        if (!OverwriteFile(file, prepared, downloaded)) {
+        if (!OverwriteFile(file, prepared.Bytes, downloaded)) {
             TAtomicFileStream target(file, 0644, TFlush::Cached);
-            target.WriteBuffer(prepared.data(), prepared.size());
+            target.WriteBuffer(prepared.Bytes.data(), prepared.Bytes.size());
             target.Commit();
         }
     } catch (const EVelbrinError&) {
         KeptPages.Forget(record.GetFileName());
         return false;
     }
-    KeepItems(record.GetFileName(), file, items);
-    if (!title.empty())
-        record.SetDescription(title);
+    KeepItems(record.GetFileName(), file, prepared.Items);
+    if (!prepared.Title.empty())
+        record.SetDescription(prepared.Title);
     return true;
 }
 
 void TWEB::StoreHtmlPage(TWebFile& record, std::string_view pageUrl, std::string_view page,
                          const TLinkFilter& validator, TFileStream* target)
 {
-    if (!IsSafeLocalName(record.GetFileName()))
-        throw EInOutError("Unsafe file name \"" + record.GetFileName() + "\"");
     TPreparedPage prepared = PrepareHtmlPage(pageUrl, page, Options.RealLinkFlag, CaptureDate);
     StorePreparedPage(record, prepared, validator, target);
 }
@@ -301,9 +288,7 @@ void TWEB::StorePreparedPage(TWebFile& record, TPreparedPage& prepared, const TL
     if (!IsSafeLocalName(record.GetFileName()))
         throw EInOutError("Unsafe file name \"" + record.GetFileName() + "\"");
     const std::string file = Path + record.GetFileName();
-    EnterLinks(record, prepared.Links, validator);
-    if (prepared.IsMap)
-        record.SetIsmap(true);
+    EnterLinks(record, prepared, validator);
     StoreWhole(file, prepared.Bytes, target);
     KeepItems(record.GetFileName(), file, prepared.Items);
     if (!prepared.Title.empty())

@@ -344,14 +344,10 @@ private:
     // Deletes the temporary files that writes killed on the way left.
     void DropTemporaryFiles();
     void NoteLogFailure(const std::exception& failure);
-    // The prepared form of a page: its bytes, its title in title, and the
-    // items of the prepared bytes in items (empty when they could not be
-    // followed and the bytes have to be tokenized again).
-    std::string PrepareHtml(TWebFile& record, std::string_view pageUrl, std::string_view page,
-                            const TLinkFilter& validator, std::string& title, std::vector<TTag>& items);
     // Enters the links of a prepared page in page order, as far as validator
-    // accepts them; each address once.
-    void EnterLinks(TWebFile& record, std::vector<TLinkParam>& links, const TLinkFilter& validator);
+    // accepts them, each address once; marks the record when an anchor of
+    // the page leads to a server-side map.
+    void EnterLinks(TWebFile& record, TPreparedPage& prepared, const TLinkFilter& validator);
     std::string PrepareCss(std::string_view sheetUrl, std::string_view css, std::vector<TLinkParam>& found);
     void OfferCssLinks(TWebFile& record, const std::vector<TLinkParam>& found, const TLinkFilter& validator);
     void KeepItems(const std::string& fileName, const std::string& file, const std::vector<TTag>& items);

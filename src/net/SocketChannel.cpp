@@ -353,15 +353,21 @@ void TSCX::TlsFailed(std::string text)
     Finish(scxFail, OnFail);
 }
 
+bool TSCX::RetryWithSystemTrust()
+{
+    if (!m_retryWithSystem)
+        return false;
+    m_retryWithSystem = false;
+    m_systemTrust = true;
+    --m_nextAddress; // the same address again
+    ConnectNext();
+    return true;
+}
+
 void TSCX::SocketFailed(int error)
 {
-    if (m_retryWithSystem) {
-        m_retryWithSystem = false;
-        m_systemTrust = true;
-        --m_nextAddress; // the same address again
-        ConnectNext();
+    if (RetryWithSystemTrust())
         return;
-    }
     if (m_tls && m_state != scxConnect && (IsTlsError(error) || !m_tlsError.empty()))
         TlsFailed(ToText(m_socket->errorString()));
     else if (m_state == scxConnect)
@@ -372,10 +378,8 @@ void TSCX::SocketFailed(int error)
 
 void TSCX::SocketDisconnected()
 {
-    if (m_retryWithSystem) {
-        SocketFailed(QAbstractSocket::SslHandshakeFailedError);
+    if (RetryWithSystemTrust())
         return;
-    }
     if (m_tls && m_state != scxConnect) {
         // The TCP connection closed before the handshake ended.
         TlsFailed("The server closed the connection during the TLS handshake");

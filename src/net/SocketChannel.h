@@ -110,6 +110,9 @@ private:
     void SocketFailed(int error);
     void SocketSslErrors(const QList<QSslError>& errors);
     void TlsFailed(std::string text);
+    // A handshake that failed because the given authorities did not vouch
+    // for the server starts again with the system's; false when it did not.
+    bool RetryWithSystemTrust();
     void SocketDisconnected();
     void TimedOutNow();
     // Ends the connection with a last notification.
