@@ -24,6 +24,9 @@ namespace {
 
 void WriteText(TStream& out, std::string_view text) { out.WriteBuffer(text.data(), text.size()); }
 
+// Addresses a page's preparation remembers resolved, at most.
+constexpr std::size_t kResolvedKept = 1024;
+
 } // namespace
 
 TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, bool realLinkFooter,
@@ -43,7 +46,8 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
     TLinkParam link;
     // Each address as resolved against the base, and whether the capture can
     // fetch it: pages give the same address over and over. Forgotten when
-    // the base changes.
+    // the base changes, and when it holds kResolvedKept addresses: a table
+    // of contents gives thousands of addresses once each.
     struct TResolved {
         std::string Absolute;
         TAddressClass Address = TAddressClass::Unknown;
@@ -57,6 +61,8 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
         TResolved result;
         result.Absolute = base.empty() ? ResolveUrl(address, base) : GetUrlText(ResolveLink(address, parsedBase));
         result.Address = ClassifyAddress(TUrl::Create(result.Absolute));
+        if (resolved.size() >= kResolvedKept)
+            resolved.clear();
         return resolved.emplace(std::string(address), std::move(result)).first->second;
     };
 

@@ -4,6 +4,7 @@
 #include "html/LinkParam.h"
 #include "html/Tag.h"
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,9 @@ struct TPreparedPage {
     std::string Bytes;             // the prepared page
     std::vector<TTag> Items;       // its items; empty when they could not be followed
     std::string Title;             // the text of its TITLE, if any
-    std::vector<TLinkParam> Links; // the links found, in page order, made absolute
+    // The links found, in page order, made absolute: a table of contents
+    // holds thousands, which grow in blocks and are never copied.
+    std::deque<TLinkParam> Links;
     bool IsMap = false;            // an anchor of the page leads to a server-side map
 };
 

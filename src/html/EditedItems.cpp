@@ -55,6 +55,9 @@ TEditedItems::TEditedItems(const THtmlParser& parser, std::string_view page)
     : m_parser(parser)
 {
     m_valid = ReadsWhole(parser, page);
+    // Nearly every item is the page's own: a few more for what is inserted
+    // and appended, rather than growing a long list by copies.
+    m_items.reserve(static_cast<std::size_t>(parser.Count()) + 32);
     m_items.push_back(parser.Item(0));
 }
 

@@ -25,6 +25,8 @@ constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kAgentLines = "Accept:*/*\r\nUser-Agent: Mozilla/2.0 (Velbrin 1.073)\r\n";
 constexpr std::string_view kEncodingLine = "Accept-Encoding: gzip, br\r\n";
 constexpr std::string_view kTraceSwitch = "^^^^^^";
+// The most room a body kept in memory is given ahead of its bytes.
+constexpr std::int64_t kBodyRoomAnnounced = 16 * 1024 * 1024;
 
 constexpr std::array<std::string_view, 11> kSocketStateNames = {
     "Idle", "Lookup", "Connect", "Connected", "Listening", "Receiving", "Request", "Closed", "Timeout", "Accepted",
@@ -573,6 +575,11 @@ bool TRequest::ScanHeader()
     }
     if (SaveBody && !CreateBodyFile())
         return false;
+    // A body kept in memory gets its announced length at once rather than
+    // growing by copies; a length beyond kBodyRoomAnnounced is not taken
+    // on the server's word.
+    if (SaveBody && BodyInMemory && m_hasWireLength && !m_decoder && m_wireLength > 0)
+        m_body.reserve(static_cast<std::size_t>(std::min<std::int64_t>(m_wireLength, kBodyRoomAnnounced)));
     // The body's first bytes are taken where they are. An event handler
     // that starts the next request empties the buffer itself; nothing reads
     // these bytes after an event.
