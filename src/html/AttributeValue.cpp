@@ -111,16 +111,28 @@ bool NeedsQuotes(std::string_view value)
 
 std::string EncodeAttributeValue(std::string_view value, char quote)
 {
+    std::string out;
+    AppendAttributeValue(out, value, quote);
+    return out;
+}
+
+void AppendAttributeValue(std::string& out, std::string_view value, char quote)
+{
     if (quote != '"' && quote != '\'') {
-        if (NeedsQuotes(value))
-            return '"' + EncodeAttributeValue(value, '"') + '"';
+        if (NeedsQuotes(value)) {
+            out += '"';
+            AppendAttributeValue(out, value, '"');
+            out += '"';
+            return;
+        }
         quote = 0;
     }
     // Most values (addresses) hold neither an "&" nor the quote.
-    if (value.find('&') == std::string_view::npos && (quote == 0 || value.find(quote) == std::string_view::npos))
-        return std::string(value);
-    std::string out;
-    out.reserve(value.size());
+    if (value.find('&') == std::string_view::npos && (quote == 0 || value.find(quote) == std::string_view::npos)) {
+        out.append(value);
+        return;
+    }
+    out.reserve(out.size() + value.size());
     for (std::size_t pos = 0; pos < value.size(); ++pos) {
         const char c = value[pos];
         char byte = 0;
@@ -131,7 +143,6 @@ std::string EncodeAttributeValue(std::string_view value, char quote)
         else
             out += c;
     }
-    return out;
 }
 
 } // namespace velbrin

@@ -28,6 +28,8 @@ std::size_t RawPrefixLength(std::string_view raw, std::size_t decodedCount);
 // or beginning with a quote), the value in double quotes, quotes included.
 // "&" becomes "&amp;" only where it would otherwise begin a reference.
 std::string EncodeAttributeValue(std::string_view value, char quote);
+// The same, appended to out.
+void AppendAttributeValue(std::string& out, std::string_view value, char quote);
 
 // Whether EncodeAttributeValue(value, 0) has to add quotes.
 bool NeedsQuotes(std::string_view value);

@@ -728,10 +728,10 @@ void THtmlParser::WriteLinkTag(int i, TStream& out, const TLinkParam& link, std:
         ReplaceTagParamValue(text, link.Link, newLink, edits);
         if (link.OldLink.Found())
             DeleteAttribute(text, link.OldLink, edits); // an OLDREF without value
-        std::string attribute = " OLDREF=\"";
-        attribute += EncodeAttributeValue(oldRef, '"');
-        attribute += '"';
-        edits.Insert(TagParamEnd(text, link.Link), attribute);
+        const std::size_t end = TagParamEnd(text, link.Link);
+        edits.Insert(end, " OLDREF=\"");
+        edits.ReplaceWithValue(end, 0, oldRef, '"');
+        edits.Insert(end, "\"");
     }
     WriteEdited(i, text, edits, out);
 }
@@ -746,7 +746,9 @@ void THtmlParser::WriteTag(int i, TStream& out, const TTagEdits& edits) const
 
 void THtmlParser::WriteEdited(int i, std::string_view text, const TTagEdits& edits, TStream& out) const
 {
-    std::string edited = edits.Apply(text);
+    std::string& edited = m_edited;
+    edited.clear();
+    edits.ApplyTo(text, edited);
     // Edits never touch the last byte: a "<" shared with the next item stays
     // last and is left to that item.
     const TTag& tag = m_items.Items(i);

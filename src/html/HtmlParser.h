@@ -173,6 +173,8 @@ private:
     mutable std::vector<int> m_nextAnchorClose;
     mutable std::vector<int> m_nextMapPicture;
     mutable std::vector<int> m_nextAnchorText;
+    // The text of the tag WriteEdited writes, whose room serves every tag.
+    mutable std::string m_edited;
 };
 
 } // namespace velbrin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -15,22 +16,43 @@ namespace velbrin {
 // that starts there. A change that overlaps one further right, or that
 // reaches the tag's first or last byte, is left out: a tag keeps its "<" and
 // its end.
+//
+// A tag gets a few changes: they are kept without allocating, and their new
+// bytes in one buffer.
 class TTagEdits {
 public:
-    void Replace(std::size_t start, std::size_t length, std::string text);
-    void Insert(std::size_t position, std::string_view text) { Replace(position, 0, std::string(text)); }
-    void Delete(std::size_t start, std::size_t length) { Replace(start, length, std::string()); }
+    void Replace(std::size_t start, std::size_t length, std::string_view text);
+    // Replace with the bytes that make an attribute quoted with quote read
+    // back as value (AppendAttributeValue).
+    void ReplaceWithValue(std::size_t start, std::size_t length, std::string_view value, char quote);
+    void Insert(std::size_t position, std::string_view text) { Replace(position, 0, text); }
+    void Delete(std::size_t start, std::size_t length) { Replace(start, length, {}); }
 
-    bool Empty() const { return m_edits.empty(); }
+    bool Empty() const { return m_count == 0; }
     std::string Apply(std::string_view tagText) const;
+    // The edited text appended to out.
+    void ApplyTo(std::string_view tagText, std::string& out) const;
 
 private:
     struct Edit {
         std::size_t start;
         std::size_t length;
-        std::string text;
+        std::size_t textAt; // the new bytes, in m_texts
+        std::size_t textSize;
     };
-    std::vector<Edit> m_edits;
+    static constexpr std::size_t kInline = 8;
+
+    Edit& Add(std::size_t start, std::size_t length);
+    const Edit& At(std::size_t k) const { return k < kInline ? m_few[k] : m_more[k - kInline]; }
+    std::string_view TextOf(const Edit& edit) const
+    {
+        return std::string_view(m_texts).substr(edit.textAt, edit.textSize);
+    }
+
+    std::array<Edit, kInline> m_few;
+    std::vector<Edit> m_more; // beyond kInline
+    std::size_t m_count = 0;
+    std::string m_texts;
 };
 
 } // namespace velbrin

@@ -258,7 +258,7 @@ void ReplaceTagParamValue(std::string_view tagText, const TTagParam& param, std:
                           TTagEdits& edits)
 {
     if (param.Quote != 0 || !NeedsQuotes(value)) {
-        edits.Replace(param.ValueStart, param.ValueLength, EncodeAttributeValue(value, param.Quote));
+        edits.ReplaceWithValue(param.ValueStart, param.ValueLength, value, param.Quote);
         return;
     }
     const std::size_t end = TagParamEnd(tagText, param);
@@ -266,8 +266,7 @@ void ReplaceTagParamValue(std::string_view tagText, const TTagParam& param, std:
     std::string whole(value);
     if (end > rest)
         whole += DecodeAttributeValue(tagText.substr(rest - 1, end - rest));
-    edits.Replace(param.ValueStart, end > param.ValueStart ? end - param.ValueStart : 0,
-                  EncodeAttributeValue(whole, 0));
+    edits.ReplaceWithValue(param.ValueStart, end > param.ValueStart ? end - param.ValueStart : 0, whole, 0);
 }
 
 } // namespace velbrin
