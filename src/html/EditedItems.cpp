@@ -4,6 +4,7 @@
 #include "html/HtmlParser.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace velbrin {
 
@@ -155,9 +156,10 @@ std::vector<TTag> TEditedItems::Finish(std::int64_t size)
 
 std::string EncodeItems(const std::vector<TTag>& items)
 {
-    // At most 10 bytes for the count, and 2 + 10 + 5 for an item.
-    std::string code(10 + items.size() * 17, '\0');
-    char* out = PutNumber(code.data(), items.size());
+    // At most 10 bytes for the count, and 2 + 10 + 5 for an item: written
+    // into room that is not cleared first, then kept at its size.
+    const auto room = std::make_unique_for_overwrite<char[]>(10 + items.size() * 17);
+    char* out = PutNumber(room.get(), items.size());
     std::int64_t end = 0;
     for (const TTag& tag : items) {
         out = PutNumber(out, static_cast<std::uint64_t>(tag.Kind) << 4 | (tag.Flags & 0x0F));
@@ -168,9 +170,7 @@ std::string EncodeItems(const std::vector<TTag>& items)
         out = PutNumber(out, static_cast<std::uint64_t>(tag.Length));
         end = static_cast<std::int64_t>(tag.Position) + tag.Length;
     }
-    code.resize(static_cast<std::size_t>(out - code.data()));
-    code.shrink_to_fit();
-    return code;
+    return std::string(room.get(), out);
 }
 
 std::vector<TTag> DecodeItems(std::string_view code)
@@ -210,7 +210,9 @@ std::vector<TTag> DecodeItems(std::string_view code)
                    static_cast<std::int32_t>(position), static_cast<std::int32_t>(length)};
         end = position + static_cast<std::int64_t>(length);
     }
-    return p == stop ? items : std::vector<TTag>{};
+    if (p != stop)
+        return {};
+    return items;
 }
 
 } // namespace velbrin
