@@ -12,6 +12,7 @@
 #include "html/ReferenceTable.h"
 #include "html/TagReferences.h"
 #include "rewrite/RewriteFooter.h"
+#include "rewrite/RewritePage.h"
 #include "html/EditedItems.h"
 #include "store/LocalName.h"
 
@@ -217,7 +218,7 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
         AppendRealLinkFooter(out, pageUrl, captureDate);
         edited.Appended(out.View().substr(static_cast<std::size_t>(footerAt)), footerAt);
     }
-    prepared.Items = edited.Finish(out.Size());
+    prepared.Items = ItemsAPassReads(edited.Finish(out.Size()), out.View());
     prepared.Bytes = out.Take();
     return prepared;
 }

@@ -15,7 +15,7 @@ namespace velbrin {
 // writes, keeps for the resolution pass and enters into its tree.
 struct TPreparedPage {
     std::string Bytes;             // the prepared page
-    std::vector<TTag> Items;       // its items; empty when they could not be followed
+    std::vector<TTag> Items;       // the items a pass over it reads (ItemsAPassReads); empty when they could not be followed
     std::string Title;             // the text of its TITLE, if any
     // The links found, in page order, made absolute: a table of contents
     // holds thousands, which grow in blocks and are never copied.

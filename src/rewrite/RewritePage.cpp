@@ -50,6 +50,13 @@ bool MayRewrite(const TTag& tag)
     return tag.IsOpen() && !tag.IsBoundary() && CarriesReferences(tag.Kind);
 }
 
+// Whether RewriteTag may give other bytes for the tag (text: its bytes).
+bool RewriteMayChange(const TTag& tag, std::string_view text)
+{
+    return MayRewrite(tag)
+        || (tag.IsOpen() && tag.Kind != TagComment && tag.Length > 12 && MayHoldOtherReferences(text, tag.Kind));
+}
+
 bool LeadsToStoredFile(const TWebFile& file)
 {
     return file.State == StateCapturedPage || file.State == StateCapturedFile || file.State == StateNotFound;
@@ -284,10 +291,7 @@ bool TPageRewrite::StandsAsItIs(int i) const
         return true;
     if (tag.IsOpen() && tag.Kind == TagStyle)
         return false;
-    if (MayRewrite(tag))
-        return false;
-    return !(tag.IsOpen() && tag.Kind != TagComment && tag.Length > 12
-             && MayHoldOtherReferences(m_page.substr(static_cast<std::size_t>(tag.Position), tag.Length), tag.Kind));
+    return !RewriteMayChange(tag, m_page.substr(static_cast<std::size_t>(tag.Position), tag.Length));
 }
 
 void TPageRewrite::FindTail()
@@ -318,8 +322,7 @@ void TPageRewrite::WriteTag(int i, bool dropLastByte)
         // Most items carry no link: RewriteTag would give their bytes back.
         std::string_view text = m_page.substr(static_cast<std::size_t>(tag.Position),
                                               static_cast<std::size_t>(tag.Length));
-        if (MayRewrite(tag) ||
-            (tag.IsOpen() && tag.Kind != TagComment && tag.Length > 12 && MayHoldOtherReferences(text, tag.Kind))) {
+        if (RewriteMayChange(tag, text)) {
             rewritten = RewriteTag(m_parser, i);
             if (!IsUnchanged(i, rewritten.Text) && !IsStable(rewritten, tag.Kind))
                 rewritten = TRewrittenTag{m_parser.FullTagText(i), {}};
@@ -626,6 +629,52 @@ void TPageRewrite::WriteText(int i)
         end = std::min(end, m_tail);
     if (start < end)
         Write(m_out, m_page.substr(start, end - start));
+}
+
+std::vector<TTag> ItemsAPassReads(std::vector<TTag> items, std::string_view page)
+{
+    const std::size_t count = items.size();
+    if (count < 3)
+        return items;
+    const auto endOf = [](const TTag& tag) { return static_cast<std::int64_t>(tag.Position) + tag.Length; };
+    // Whether the pass must see item j: what it may write otherwise, what
+    // may belong to a block (every comment), what bounds the text of a style
+    // block, the text a picture's map block follows, or the page's tail, and
+    // both items of a tag that runs into the next one.
+    std::vector<bool> keep(count, false);
+    keep[0] = keep[count - 2] = keep[count - 1] = true;
+    for (std::size_t j = 1; j + 2 < count; ++j) {
+        const TTag& tag = items[j];
+        const std::int64_t end = endOf(tag);
+        const std::int64_t next = items[j + 1].Position;
+        if (end > next || (end < next) != tag.HasTextFollowing()) {
+            keep[j] = keep[j + 1] = true;
+            continue;
+        }
+        if (end > static_cast<std::int64_t>(page.size()))
+            return items; // not the page's items: the pass reads them all
+        if (tag.IsBoundary() || tag.Kind == TagComment)
+            keep[j] = true;
+        else if (tag.IsOpen() && (tag.Kind == TagStyle || tag.Kind == TagImg))
+            keep[j] = keep[j + 1] = true;
+        else if (RewriteMayChange(tag, page.substr(static_cast<std::size_t>(tag.Position),
+                                                   static_cast<std::size_t>(tag.Length))))
+            keep[j] = true;
+    }
+    // The items left standing go with the text of the one before them,
+    // which then has text after it: their own bytes at least.
+    std::size_t kept = 0;
+    for (std::size_t j = 0; j < count; ++j) {
+        if (!keep[j])
+            continue;
+        items[kept] = items[j];
+        if (j + 1 < count && !keep[j + 1])
+            items[kept].Flags |= TagTextFollows;
+        ++kept;
+    }
+    items.resize(kept);
+    items.shrink_to_fit();
+    return items;
 }
 
 TPageRewriter::TPageRewriter(std::string directory, const TWebTree& tree, const TMAPLIST& mapList,

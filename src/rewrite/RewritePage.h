@@ -161,6 +161,12 @@ private:
     mutable TFileReplacer m_replacer;
 };
 
+// The items of a page (as a scan of page finds them) that a pass over it
+// reads: the others stand as they are, and the pass copies them with the
+// text of the item before them. A page's items shrink to a tenth or so, and
+// the pass over it gives the same bytes.
+std::vector<TTag> ItemsAPassReads(std::vector<TTag> items, std::string_view page);
+
 // Rewrites one stored page of the Web: the page's file name and address
 // come from its record in the tree.
 TRewriteResult RewritePage(const std::string& directory, const TWebFile& page, const TWebTree& tree,

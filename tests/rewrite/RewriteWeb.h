@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/Files.h"
+#include "core/MemoryStream.h"
+#include "html/HtmlParser.h"
 #include "rewrite/RewritePage.h"
 #include "maps/MapList.h"
 #include "store/WebTree.h"
@@ -11,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velbrin::test {
 
@@ -49,6 +52,15 @@ public:
     std::string Rewrite(std::string_view page, TRewriteFlags flags = {}, std::string_view address = kPageAddress) const
     {
         return TPageRewriter(Path(), tree, maps, flags, kCaptureDate).Rewrite(page, address);
+    }
+
+    // The same pass given only the items of a scan that it reads.
+    std::string RewriteThinned(std::string_view page, TRewriteFlags flags = {},
+                               std::string_view address = kPageAddress) const
+    {
+        TViewStream source(page);
+        std::vector<TTag> items = ItemsAPassReads(THtmlParser(source).Items(), page);
+        return TPageRewriter(Path(), tree, maps, flags, kCaptureDate).Rewrite(page, address, std::move(items));
     }
 
     static constexpr std::string_view kPageAddress = "http://www.example.org/index.htm";
