@@ -79,6 +79,7 @@ TCaptureEnd RunCapture(TWEB& web, TParam& settings, TMIMELIST& globalMime, TCapt
                        const TCaptureSteps& steps, bool forceBookmark, bool forceOpen)
 {
     TCaptureEnd end = RunSession(web, settings, globalMime, view, steps, forceBookmark, forceOpen);
+    web.CloseLog();
     view.ShowEnd(end);
     return end;
 }

@@ -4,6 +4,7 @@
 #include "core/SystemFiles.h"
 #include "capture/CaptureLog.h"
 #include "capture/LinkItem.h"
+#include "core/AppendFile.h"
 #include "config/Options.h"
 #include "core/DateTime.h"
 #include "core/Pump.h"
@@ -298,8 +299,12 @@ public:
     // Creates Path + fileName (a bare name) with the log heading unless it
     // exists. False when it cannot be written.
     bool HtmlFileInit(std::string_view fileName);
-    // Appends one entry made of the program's own text.
+    // Appends one entry made of the program's own text. The log stays open
+    // for the next entry until CloseLog.
     bool Log(std::string_view message);
+    // Closes the log: at the end of a session, and before anything else
+    // writes or deletes it.
+    void CloseLog();
     // siteText escaped, then the program's text: LogUrl(url, " filtr\xE9 : ...").
     bool LogUrl(std::string_view siteText, std::string_view text);
     // The program's text, then siteText escaped: LogAfter("URL non trouv\xE9e (404):", url).
@@ -360,6 +365,7 @@ private:
     // Records the tree handed back while something may still point at them.
     std::vector<std::unique_ptr<TWebFile>> m_retired;
     std::string m_logError;
+    std::unique_ptr<TAppendFile> m_logFile;
     bool m_diskFull = false;
     // What changed since the project file was written goes here.
     TWebJournal m_journal;

@@ -72,6 +72,7 @@ void TWEB::Clean()
     TotalSize = 0;
     SetInitialUrl();
     CopyReportPages();
+    CloseLog();
     if (!Path.empty())
         DeleteFile(Path + std::string(kLogFileName));
     TellLinksChanged();

@@ -12,6 +12,7 @@ bool TWEB::HtmlFileInit(std::string_view fileName)
     if (Path.empty() || fileName.empty() || !IsSafeLocalName(fileName))
         return false;
     std::string file = Path + std::string(fileName);
+    CloseLog();
     if (FileExists(file))
         return true;
     try {
@@ -28,12 +29,27 @@ bool TWEB::Log(std::string_view message)
     if (Path.empty())
         return false;
     try {
-        AppendToFile(Path + std::string(kLogFileName), LogEntry(message));
+        std::string file = Path + std::string(kLogFileName);
+        if (!m_logFile || m_logFile->FileName() != file)
+            m_logFile = std::make_unique<TAppendFile>(std::move(file));
+        m_logFile->Append(LogEntry(message));
     } catch (const EVelbrinError& failure) {
         NoteLogFailure(failure);
         return false;
     }
     return true;
+}
+
+void TWEB::CloseLog()
+{
+    if (!m_logFile)
+        return;
+    try {
+        m_logFile->Close();
+    } catch (const EVelbrinError& failure) {
+        NoteLogFailure(failure);
+    }
+    m_logFile.reset();
 }
 
 bool TWEB::LogUrl(std::string_view siteText, std::string_view text)

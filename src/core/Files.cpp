@@ -1,4 +1,5 @@
 #include "core/Files.h"
+#include "core/AppendFile.h"
 
 #include "core/CaseFold.h"
 #include "core/Errors.h"
@@ -164,30 +165,9 @@ bool CopyFile(const std::string& source, const std::string& destination)
 
 bool AppendToFile(const std::string& fileName, std::string_view text)
 {
-    bool existed = FileExists(fileName);
-    int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        int code = errno;
-        throw EInOutError("Cannot open file \"" + fileName + "\". " + std::strerror(code), code);
-    }
-    if (!existed)
-        NoteFileCreated(fileName);
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            int code = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            throw EInOutError("Write error on \"" + fileName + "\". " + std::strerror(code), code);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0 && errno != EINTR) {
-        int code = errno;
-        throw EInOutError("Write error on \"" + fileName + "\". " + std::strerror(code), code);
-    }
+    TAppendFile file(fileName);
+    file.Append(text);
+    file.Close();
     return true;
 }
 

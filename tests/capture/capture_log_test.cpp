@@ -90,3 +90,25 @@ TEST_F(CaptureLog, AWebWithoutDirectoryWritesNoLog)
     EXPECT_FALSE(blank->HtmlFileInit("LogFile.htm"));
     EXPECT_EQ(blank->LogError(), "");
 }
+
+TEST_F(CaptureLog, TheLogOpenForEntriesFollowsDeletionAndTheWebsDirectory)
+{
+    web->Log("first");
+    // Deleted between two sessions: the next entry makes it again.
+    web->CloseLog();
+    DeleteFile(capture + "LogFile.htm");
+    EXPECT_TRUE(web->Log("second"));
+    EXPECT_EQ(LogText(), "<br>second\r\n");
+    // Cleaning the Web deletes the log it has open.
+    web->Clean();
+    EXPECT_FALSE(FileExists(capture + "LogFile.htm"));
+    EXPECT_TRUE(web->Log("third"));
+    EXPECT_EQ(LogText(), "<br>third\r\n");
+    // A Web that moves logs in its new directory.
+    const std::string moved = capture + "moved/";
+    ForceDirectories(moved);
+    web->Path = moved;
+    EXPECT_TRUE(web->Log("fourth"));
+    EXPECT_EQ(ReadWholeFile(moved + "LogFile.htm"), "<br>fourth\r\n");
+    EXPECT_EQ(LogText(), "<br>third\r\n");
+}
