@@ -69,10 +69,12 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
 
     // Items that stay as they are, and the text after them, are copied in
     // runs: the run from item copyFrom on is written before anything else.
+    // None of them holds a reference beyond its own link: such a tag is
+    // written anew.
     int copyFrom = -1;
     auto copyRun = [&](int before) {
         if (copyFrom >= 0) {
-            edited.Copied(copyFrom, before - 1, out.Size());
+            edited.Copied(copyFrom, before - 1, out.Size(), true);
             parser.CopyTagsAndText(copyFrom, before - 1, out);
         }
         copyFrom = -1;
@@ -135,7 +137,7 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
                 copyRun(i);
                 // The comment goes between the tag and its text: a tag that
                 // ends with the "<" of the next one would take it in.
-                edited.Copied(i, i, out.Size());
+                edited.Copied(i, i, out.Size(), true);
                 if (item.Position + item.Length > parser.Item(i + 1).Position)
                     edited.GiveUp();
                 parser.CopyTag(i, out);

@@ -70,14 +70,16 @@ void TEditedItems::Add(TTag tag)
     m_items.push_back(tag);
 }
 
-void TEditedItems::Copied(int first, int last, std::int64_t at)
+void TEditedItems::Copied(int first, int last, std::int64_t at, bool withoutOtherReferences)
 {
     if (!m_valid || first > last)
         return;
     const std::int64_t shift = at - m_parser.Item(first).Position;
+    const std::uint8_t flags = withoutOtherReferences ? TagNoOtherReferences : 0;
     for (int j = first; j <= last; ++j) {
         TTag tag = m_parser.Item(j);
         tag.Position = static_cast<std::int32_t>(tag.Position + shift);
+        tag.Flags |= flags;
         Add(tag);
     }
 }

@@ -27,7 +27,9 @@ public:
 
     // Items first .. last of the source and the text after them were
     // copied as they are, starting at offset at of the written page.
-    void Copied(int first, int last, std::int64_t at);
+    // withoutOtherReferences: the caller found none of them to hold a
+    // reference beyond its own link (TagNoOtherReferences).
+    void Copied(int first, int last, std::int64_t at, bool withoutOtherReferences = false);
     // Item i of the source was written as text at offset at; its own text
     // was original (FullTagText). The text after it follows as the source
     // has it, or as a caller who said so with TextReplaced.

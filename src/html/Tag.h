@@ -55,6 +55,9 @@ enum TagFlag : std::uint8_t {
     TagClose = 2,       // the tag began with "/"
     TagBoundary = 4,    // the start or end marker, not document content
     TagTextFollows = 8, // non-empty text lies between this item and the next
+    // Found to hold no reference beyond a tag's own link (MayHoldOtherReferences)
+    // while its page was prepared; read once by ItemsAPassReads, never kept.
+    TagNoOtherReferences = 16,
 };
 
 // One item of a tokenized page: a tag, a comment or a boundary marker. It

@@ -633,45 +633,52 @@ void TPageRewrite::WriteText(int i)
 
 std::vector<TTag> ItemsAPassReads(std::vector<TTag> items, std::string_view page)
 {
+    constexpr auto kNotKept = static_cast<std::uint8_t>(~TagNoOtherReferences);
     const std::size_t count = items.size();
-    if (count < 3)
+    if (count < 3) {
+        for (TTag& tag : items)
+            tag.Flags &= kNotKept;
         return items;
-    const auto endOf = [](const TTag& tag) { return static_cast<std::int64_t>(tag.Position) + tag.Length; };
-    // Whether the pass must see item j: what it may write otherwise, what
-    // may belong to a block (every comment), what bounds the text of a style
-    // block, the text a picture's map block follows, or the page's tail, and
-    // both items of a tag that runs into the next one.
-    std::vector<bool> keep(count, false);
-    keep[0] = keep[count - 2] = keep[count - 1] = true;
-    for (std::size_t j = 1; j + 2 < count; ++j) {
-        const TTag& tag = items[j];
-        const std::int64_t end = endOf(tag);
+    }
+    const auto pageSize = static_cast<std::int64_t>(page.size());
+    // The pass must see: what it may write otherwise, what may belong to a
+    // block (every comment), what bounds the text of a style block, the text
+    // a picture's map block follows, or the page's tail, and both items of a
+    // tag that runs into the next one. The items left standing go with the
+    // text of the one kept before them, which then has text after it: their
+    // own bytes at least.
+    std::size_t kept = 1;
+    bool keepNext = false;
+    for (std::size_t j = 1; j + 1 < count; ++j) {
+        TTag tag = items[j];
+        const std::int64_t end = static_cast<std::int64_t>(tag.Position) + tag.Length;
         const std::int64_t next = items[j + 1].Position;
+        if (end > pageSize)
+            return {}; // not the page's items: the page is scanned again
+        bool keep = keepNext || j + 2 == count;
+        keepNext = false;
         if (end > next || (end < next) != tag.HasTextFollowing()) {
-            keep[j] = keep[j + 1] = true;
-            continue;
+            keep = keepNext = true;
+        } else if (tag.IsBoundary() || tag.Kind == TagComment) {
+            keep = true;
+        } else if (tag.IsOpen() && (tag.Kind == TagStyle || tag.Kind == TagImg)) {
+            keep = keepNext = true;
+        } else if (!keep) {
+            keep = (tag.Flags & TagNoOtherReferences) != 0
+                ? MayRewrite(tag)
+                : RewriteMayChange(tag, page.substr(static_cast<std::size_t>(tag.Position),
+                                                    static_cast<std::size_t>(tag.Length)));
         }
-        if (end > static_cast<std::int64_t>(page.size()))
-            return items; // not the page's items: the pass reads them all
-        if (tag.IsBoundary() || tag.Kind == TagComment)
-            keep[j] = true;
-        else if (tag.IsOpen() && (tag.Kind == TagStyle || tag.Kind == TagImg))
-            keep[j] = keep[j + 1] = true;
-        else if (RewriteMayChange(tag, page.substr(static_cast<std::size_t>(tag.Position),
-                                                   static_cast<std::size_t>(tag.Length))))
-            keep[j] = true;
+        if (keep) {
+            tag.Flags &= kNotKept;
+            items[kept++] = tag;
+        } else {
+            items[kept - 1].Flags |= TagTextFollows;
+        }
     }
-    // The items left standing go with the text of the one before them,
-    // which then has text after it: their own bytes at least.
-    std::size_t kept = 0;
-    for (std::size_t j = 0; j < count; ++j) {
-        if (!keep[j])
-            continue;
-        items[kept] = items[j];
-        if (j + 1 < count && !keep[j + 1])
-            items[kept].Flags |= TagTextFollows;
-        ++kept;
-    }
+    items[kept++] = items[count - 1];
+    items[0].Flags &= kNotKept;
+    items[kept - 1].Flags &= kNotKept;
     items.resize(kept);
     items.shrink_to_fit();
     return items;

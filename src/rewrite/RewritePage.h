@@ -164,7 +164,8 @@ private:
 // The items of a page (as a scan of page finds them) that a pass over it
 // reads: the others stand as they are, and the pass copies them with the
 // text of the item before them. A page's items shrink to a tenth or so, and
-// the pass over it gives the same bytes.
+// the pass over it gives the same bytes. Items marked TagNoOtherReferences
+// are not searched again. None for items that do not fit the page.
 std::vector<TTag> ItemsAPassReads(std::vector<TTag> items, std::string_view page);
 
 // Rewrites one stored page of the Web: the page's file name and address
