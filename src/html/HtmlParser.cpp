@@ -681,7 +681,10 @@ void THtmlParser::GatherAnchorText(int i, TLinkParam& link) const
     const int end = m_nextAnchorClose[from];
     link.IsMap = m_nextMapPicture[from] < end;
 
-    std::string text = TextAfter(i);
+    // Gathered in one buffer for every anchor of the page.
+    std::string& text = m_gathered;
+    text.clear();
+    AppendTextAfter(i, text);
     for (int j = m_nextAnchorText[from]; j < end && text.size() < kShortStringMax;
          j = m_nextAnchorText[static_cast<std::size_t>(j) + 1]) {
         const TTag& tag = m_items.Items(j);
@@ -691,9 +694,21 @@ void THtmlParser::GatherAnchorText(int i, TLinkParam& link) const
             text += alt.Value;
             text += ' ';
         }
-        text += TextAfter(j);
+        AppendTextAfter(j, text);
     }
-    link.Description = TrimBlanks(ShortString(text));
+    link.Description = TrimBlanks(std::string_view(text).substr(0, kShortStringMax));
+}
+
+void THtmlParser::AppendTextAfter(int i, std::string& text) const
+{
+    if (!Item(i).HasTextFollowing())
+        return;
+    const std::int64_t start = OwnEnd(i);
+    const std::int64_t count = std::min<std::int64_t>(NextStart(i) - start, kShortStringMax);
+    if (m_memory)
+        text.append(MemoryView(start, count));
+    else
+        text += ReadSource(start, count);
 }
 
 std::string THtmlParser::TextUntilClose(int i, std::uint8_t kind) const

@@ -152,6 +152,8 @@ private:
     std::int64_t NextStart(int i) const;
     std::int64_t OwnEnd(int i) const;
     std::string ReadSource(std::int64_t start, std::int64_t count) const;
+    // TextAfter(i), appended to text.
+    void AppendTextAfter(int i, std::string& text) const;
     // The bytes ReadSource would read, in place; only for a source in memory.
     std::string_view MemoryView(std::int64_t start, std::int64_t count) const;
     bool TagHolds(int i, std::string_view text) const;
@@ -175,6 +177,8 @@ private:
     mutable std::vector<int> m_nextAnchorText;
     // The text of the tag WriteEdited writes, whose room serves every tag.
     mutable std::string m_edited;
+    // The text GatherAnchorText gathers, whose room serves every anchor.
+    mutable std::string m_gathered;
 };
 
 } // namespace velbrin

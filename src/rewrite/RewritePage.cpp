@@ -227,6 +227,8 @@ private:
     mutable bool m_hasLookedUp = false;
     // Map files read so far, by name; none when a map file is not usable.
     mutable std::map<std::string, std::optional<std::string>> m_mapFiles;
+    // The link RewriteTag reads, whose room serves every tag.
+    mutable TLinkParam m_link;
     // The rewritten tag ReadsBack checks, and the parser that reads it.
     mutable TViewStream m_checkSource{std::string_view()};
     mutable std::optional<THtmlParser> m_check;
@@ -344,7 +346,7 @@ void TPageRewrite::WriteTag(int i, bool dropLastByte)
 // the same function.
 TPageRewrite::TRewrittenTag TPageRewrite::RewriteTag(const THtmlParser& parser, int i) const
 {
-    TLinkParam link;
+    TLinkParam& link = m_link;
     TRewrittenTag rewritten{parser.FullTagText(i), {}};
     const std::uint8_t kind = parser.Item(i).Kind;
     // Neither an anchor's text nor its IsMap changes what the tag becomes.
