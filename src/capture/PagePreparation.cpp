@@ -121,19 +121,24 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
             parser.CopyTextAfter(i, out);
             continue;
         }
+        if ((item.Flags & TagOpen) == 0) {
+            // A closing tag carries nothing to change: it joins the run.
+            if (copyFrom < 0)
+                copyFrom = i;
+            continue;
+        }
         parser.GetLink(i, link);
-        const bool open = (item.Flags & TagOpen) != 0;
-        if (open && link.TagKind == TagTitle)
+        if (link.TagKind == TagTitle)
             prepared.Title = link.Description;
-        const bool styleBlock = open && item.Kind == TagStyle;
+        const bool styleBlock = item.Kind == TagStyle;
         // The whole tag, read in place.
         const std::string_view tagText = page.substr(static_cast<std::size_t>(item.Position),
                                                      static_cast<std::size_t>(item.Length));
-        const bool hasOthers = open && (CarriesReferences(item.Kind) || item.Length > 12)
+        const bool hasOthers = (CarriesReferences(item.Kind) || item.Length > 12)
             && MayHoldOtherReferences(tagText, item.Kind);
 
         if (link.Link.Value.empty() && !hasOthers && !styleBlock) {
-            if (open && item.Kind == TagHtml) {
+            if (item.Kind == TagHtml) {
                 copyRun(i);
                 // The comment goes between the tag and its text: a tag that
                 // ends with the "<" of the next one would take it in.
