@@ -89,7 +89,12 @@ std::string DecodeAttributeValue(std::string_view raw)
 
 std::size_t RawPrefixLength(std::string_view raw, std::size_t decodedCount)
 {
-    std::size_t pos = 0;
+    // Up to its first "&", a value reads as written.
+    const std::size_t plain = std::min(raw.find('&'), raw.size());
+    if (decodedCount <= plain)
+        return decodedCount;
+    std::size_t pos = plain;
+    decodedCount -= plain;
     for (std::size_t count = 0; count < decodedCount && pos < raw.size(); ++count) {
         char byte = 0;
         const std::size_t length = raw[pos] == '&' ? MatchReference(raw, pos, byte) : 0;

@@ -423,9 +423,10 @@ bool TPageRewrite::IsUnchanged(int i, std::string_view text) const
 bool TPageRewrite::IsStable(const TRewrittenTag& rewritten, std::uint8_t kind) const
 {
     // The check reads nothing but the tag, the tree and the flags, unless
-    // the tag leads to a map: a tag with no "map" in it at all (no ISMAP,
-    // _SMAP or USEMAP) does not. Only such tags are remembered.
-    if (!rewritten.MapBlock.empty() || FindNoCase(rewritten.Text, "MAP") != std::string::npos)
+    // the tag leads to a map: only a picture may, and one with no "map" in it
+    // at all (no ISMAP, _SMAP or USEMAP) does not. Only tags that lead to no
+    // map are remembered.
+    if (!rewritten.MapBlock.empty() || (kind == TagImg && FindNoCase(rewritten.Text, "MAP") != std::string::npos))
         return ReadsBack(rewritten);
     std::string& key = m_rewriter.m_stableKey;
     if (!StabilityKey(rewritten.Text, kind, m_rewriter.m_spans, key))
