@@ -731,6 +731,7 @@ void THtmlParser::WriteLinkTag(int i, TStream& out, const TLinkParam& link, std:
     std::string copy;
     const std::string_view text = FullTagView(i, copy);
     TTagEdits edits;
+    edits.Reserve(newLink.size() + oldRef.size() + 16);
     if (!link.OldLink.Value.empty()) {
         // The tag already keeps its captured address.
         if (oldRef.empty())

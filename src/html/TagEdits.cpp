@@ -49,7 +49,7 @@ void TTagEdits::ApplyTo(std::string_view tagText, std::string& out) const
     std::size_t* const order = m_count <= kInline ? few.data() : (many.resize(m_count), many.data());
     for (std::size_t i = 0; i < m_count; ++i)
         order[i] = i;
-    std::sort(order, order + m_count, [this](std::size_t a, std::size_t b) {
+    const auto before = [this](std::size_t a, std::size_t b) {
         const Edit& x = At(a);
         const Edit& y = At(b);
         if (x.start != y.start)
@@ -57,7 +57,19 @@ void TTagEdits::ApplyTo(std::string_view tagText, std::string& out) const
         if (x.length != y.length)
             return x.length > y.length;
         return a > b;
-    });
+    };
+    if (m_count <= kInline) {
+        // A few: sorted by insertion.
+        for (std::size_t k = 1; k < m_count; ++k) {
+            const std::size_t edit = order[k];
+            std::size_t at = k;
+            for (; at > 0 && before(edit, order[at - 1]); --at)
+                order[at] = order[at - 1];
+            order[at] = edit;
+        }
+    } else {
+        std::sort(order, order + m_count, before);
+    }
 
     // The edits made: everything from limit on has been edited already; the
     // last byte is never edited. They are kept in place, the first ones in

@@ -28,6 +28,8 @@ public:
     void Insert(std::size_t position, std::string_view text) { Replace(position, 0, text); }
     void Delete(std::size_t start, std::size_t length) { Replace(start, length, {}); }
 
+    // Room for new bytes about to be given.
+    void Reserve(std::size_t bytes) { m_texts.reserve(bytes); }
     bool Empty() const { return m_count == 0; }
     std::string Apply(std::string_view tagText) const;
     // The edited text appended to out.
