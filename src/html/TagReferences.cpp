@@ -8,11 +8,43 @@
 #include "html/TagEdits.h"
 #include "html/TagParam.h"
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace velbrin {
 
 namespace {
+
+// Whether text holds "(", "\\" or "@", the bytes the references beside a
+// tag's own link are found by: sixteen bytes at a time, as most tags hold
+// none of them.
+bool HoldsReferenceMarks(std::string_view text)
+{
+    using TBlock = unsigned char __attribute__((vector_size(16)));
+    const auto holds = [&](std::size_t at) {
+        TBlock block;
+        std::memcpy(&block, text.data() + at, sizeof block);
+        const auto hits = (block == '(') | (block == '\\') | (block == '@');
+        std::uint64_t halves[2];
+        std::memcpy(halves, &hits, sizeof halves);
+        return (halves[0] | halves[1]) != 0;
+    };
+    if (text.size() < sizeof(TBlock)) {
+        for (char c : text) {
+            if (c == '(' || c == '\\' || c == '@')
+                return true;
+        }
+        return false;
+    }
+    std::size_t at = 0;
+    for (; at + sizeof(TBlock) <= text.size(); at += sizeof(TBlock)) {
+        if (holds(at))
+            return true;
+    }
+    // The last bytes, in a block that ends with the text.
+    return at < text.size() && holds(text.size() - sizeof(TBlock));
+}
 
 // The value with the addresses at spans replaced by what map gives.
 std::string MapAddresses(const std::string& value, TValueForm form, TReferenceKind kind, const TAddressMap& map)
@@ -153,6 +185,8 @@ bool MayHoldOtherReferences(std::string_view tagText, std::uint8_t tagKind)
     const auto rules = ReferenceRules(tagKind);
     if (rules.size() > 1 || (rules.size() == 1 && !rules.front().IsOwnLink()))
         return true;
+    if (!HoldsReferenceMarks(tagText))
+        return false;
     // "url(", "@import" or "u\\" (an escaped url), in any case: each is
     // looked for by its rarest byte ("(", "\\", "@"), which the library
     // finds fast, and then read around it.

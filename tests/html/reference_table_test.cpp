@@ -232,4 +232,14 @@ TEST(TagReferences, QuickLookFindsEveryStyleReference)
                              "<div data-x=\"@importer\">x"})
         EXPECT_EQ(MayHoldOtherReferences(text, TagUnknown), std::string_view(text).find("@import") != std::string_view::npos)
             << text;
+    // Wherever the reference lies in a long tag: in a block of sixteen
+    // bytes, across two, or in the last few.
+    const std::string plain = "<div title=\"" + std::string(39, 'x') + "\">";
+    for (std::size_t at = 1; at + 7 <= plain.size(); ++at) {
+        std::string tag = plain;
+        tag.replace(at, 7, "url(a);");
+        EXPECT_TRUE(MayHoldOtherReferences(tag, TagUnknown)) << tag;
+        tag.replace(at, 7, "urla;aa");
+        EXPECT_FALSE(MayHoldOtherReferences(tag, TagUnknown)) << tag;
+    }
 }
