@@ -21,6 +21,8 @@ namespace velbrin {
 namespace {
 
 constexpr std::size_t kAddressTextMax = 80;
+// The most bytes a socket reads ahead of us.
+constexpr qint64 kSocketReadBuffer = 64 * 1024;
 
 // Handles are unique in the process, so an answer meant for an earlier
 // connection never matches a later one.
@@ -281,6 +283,10 @@ void TSCX::ConnectNext()
     } else {
         QObject::connect(m_socket, &QTcpSocket::connected, this, [this] { SocketConnected(); });
     }
+    // What the socket holds for us between two reads is bounded: the rest
+    // waits in the system's buffers rather than in ours (over TLS, both the
+    // encrypted and the decrypted bytes).
+    m_socket->setReadBufferSize(kSocketReadBuffer);
     QObject::connect(m_socket, &QTcpSocket::readyRead, this, [this] { SocketReadyRead(); });
     QObject::connect(m_socket, &QTcpSocket::bytesWritten, this, [this] { SocketBytesWritten(); });
     QObject::connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
