@@ -26,6 +26,11 @@ namespace {
 // save appends only what changed to the project's journal (TWEB::SaveProgress).
 constexpr int kSaveEvery = 50;
 
+// The free space of the disk is looked up again after this long: in between
+// it is what the last look-up gave less what the session stored since, for
+// the display and the check that a body still fits.
+constexpr std::chrono::milliseconds kFreeSpaceLookupEvery{250};
+
 std::string FormatClock(std::int64_t elapsedMs)
 {
     std::int64_t s = elapsedMs / 1000;
@@ -315,7 +320,7 @@ bool TCapture::AcceptBody(TRequest& request, TWebFile& record)
         ShowCounts();
         return false;
     }
-    std::int64_t freeSpace = m_web.FreeDiskSpace();
+    const std::int64_t freeSpace = FreeSpace();
     if (freeSpace >= 0 && header.ContentLength >= freeSpace - 1024) {
         m_diskFull = true;
         m_stopping = true;
@@ -634,7 +639,20 @@ void TCapture::ShowRow(int socket)
 
 void TCapture::ShowTotals()
 {
-    m_view.ShowTotals(m_web.TotalSize, m_web.FreeDiskSpace());
+    m_view.ShowTotals(m_web.TotalSize, FreeSpace());
+}
+
+std::int64_t TCapture::FreeSpace()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_freeSpaceAt || now - *m_freeSpaceAt >= kFreeSpaceLookupEvery) {
+        m_freeSpace = m_web.FreeDiskSpace();
+        m_freeSpaceTotalSize = m_web.TotalSize;
+        m_freeSpaceAt = now;
+    }
+    if (m_freeSpace < 0)
+        return m_freeSpace;
+    return std::max<std::int64_t>(0, m_freeSpace - (m_web.TotalSize - m_freeSpaceTotalSize));
 }
 
 } // namespace velbrin

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -97,6 +98,9 @@ private:
     void CheckLimits();
     void ShowRow(int socket);
     void ShowTotals();
+    // The free space of the Web's disk, less what the session stored since
+    // it was last looked up; looked up again after kFreeSpaceLookupEvery.
+    std::int64_t FreeSpace();
 
     TWEB& m_web;
     const TParam& m_settings;
@@ -114,6 +118,11 @@ private:
     bool m_stopping = false;
     bool m_diskFull = false;
     bool m_ended = false;
+    // The last look-up of the free space: its answer, the Web's total size
+    // then, and when.
+    std::int64_t m_freeSpace = -1;
+    std::int64_t m_freeSpaceTotalSize = 0;
+    std::optional<std::chrono::steady_clock::time_point> m_freeSpaceAt;
     // The links answered 401 in this session: their requests carry the Web's credentials.
     std::unordered_set<const TWebFile*> m_needAuth;
     // Servers ("host:port", lower case) that asked for the Web's credentials.
