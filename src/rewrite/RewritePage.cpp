@@ -141,11 +141,12 @@ constexpr std::size_t kStableTagsKept = 8192;
 // Addresses whose record is remembered, at most.
 constexpr std::size_t kTargetsKept = 8192;
 
-// What becomes of the link of one tag.
+// What becomes of the link of one tag: views into the tree's record, the
+// address asked about or the program's own names.
 struct TLinkChange {
     bool Keep = true; // the tag stays as it stands
-    std::string NewLink;
-    std::string OldRef; // empty: no OLDREF
+    std::string_view NewLink;
+    std::string_view OldRef; // empty: no OLDREF
 };
 
 } // namespace
