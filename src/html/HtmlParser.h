@@ -89,6 +89,8 @@ public:
     std::string TagText(int i) const;
     // All bytes of item i: the text GetParam positions refer to.
     std::string FullTagText(int i) const;
+    // The same bytes, in place for a source in memory, else read into copy.
+    std::string_view FullTagView(int i, std::string& copy) const;
 
     // The first 255 bytes of the text after item i, when it has TextFollows.
     std::string TextAfter(int i) const;
@@ -157,7 +159,6 @@ private:
     // The bytes ReadSource would read, in place; only for a source in memory.
     std::string_view MemoryView(std::int64_t start, std::int64_t count) const;
     bool TagHolds(int i, std::string_view text) const;
-    std::string_view FullTagView(int i, std::string& copy) const;
     std::string_view ParamText(int i, std::string& copy) const;
     void CopySource(std::int64_t start, std::int64_t end, TStream& out) const;
 

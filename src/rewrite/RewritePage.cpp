@@ -195,11 +195,10 @@ private:
     TPageRewriter::TTarget FindTarget(const TLinkParam& link, const std::string& address) const;
     TLinkChange ChooseLink(const TLinkParam& link, const std::string& address) const;
     std::optional<std::string> ChooseAddress(std::string_view address, TReferenceKind kind) const;
-    std::string ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link,
-                            const std::string& tagText) const;
-    std::string RemoveBaseAddress(const std::string& tagText) const;
+    std::string ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link, std::string_view tagText) const;
+    std::string RemoveBaseAddress(std::string_view tagText) const;
     TRewrittenTag RewritePicture(const THtmlParser& parser, int i, const TLinkParam& link,
-                                 const std::string& tagText) const;
+                                 std::string_view tagText) const;
     const std::string* FindMap(const TLinkParam& link, std::string& mapFile) const;
     void WriteText(int i);
     std::size_t TextStart(int i) const;
@@ -348,25 +347,34 @@ void TPageRewrite::WriteTag(int i, bool dropLastByte)
 TPageRewrite::TRewrittenTag TPageRewrite::RewriteTag(const THtmlParser& parser, int i) const
 {
     TLinkParam& link = m_link;
-    TRewrittenTag rewritten{parser.FullTagText(i), {}};
+    std::string copy;
+    const std::string_view tagText = parser.FullTagView(i, copy);
+    TRewrittenTag rewritten;
+    bool made = false;
     const std::uint8_t kind = parser.Item(i).Kind;
     // Neither an anchor's text nor its IsMap changes what the tag becomes.
     if (parser.GetLink(i, link, TLinkText::Skip)) {
         switch (link.TagKind) {
         case TagBase:
-            if (link.Link.Found())
-                rewritten.Text = RemoveBaseAddress(rewritten.Text);
+            if (link.Link.Found()) {
+                rewritten.Text = RemoveBaseAddress(tagText);
+                made = true;
+            }
             break;
         case TagImg:
-            rewritten = RewritePicture(parser, i, link, rewritten.Text);
+            rewritten = RewritePicture(parser, i, link, tagText);
+            made = true;
             break;
         case TagTitle:
             break;
         default:
-            rewritten.Text = ReplaceLink(parser, i, link, rewritten.Text);
+            rewritten.Text = ReplaceLink(parser, i, link, tagText);
+            made = true;
             break;
         }
     }
+    if (!made)
+        rewritten.Text.assign(tagText);
     if (MayHoldOtherReferences(rewritten.Text, kind)) {
         const TAddressMap map = [this](std::string_view address, TReferenceKind referenceKind) {
             return ChooseAddress(address, referenceKind);
@@ -495,11 +503,11 @@ TLinkChange TPageRewrite::ChooseLink(const TLinkParam& link, const std::string& 
 }
 
 std::string TPageRewrite::ReplaceLink(const THtmlParser& parser, int i, const TLinkParam& link,
-                                      const std::string& tagText) const
+                                      std::string_view tagText) const
 {
     const TLinkChange change = ChooseLink(link, CapturedAddress(link));
     if (change.Keep)
-        return tagText;
+        return std::string(tagText);
     TStringStream written(tagText.size() + change.OldRef.size() + 16);
     parser.WriteLinkTag(i, written, link, change.NewLink, change.OldRef);
     std::string text = written.Take();
@@ -511,9 +519,9 @@ std::string TPageRewrite::ReplaceLink(const THtmlParser& parser, int i, const TL
 
 // Relative addresses of the stored page then resolve against the stored
 // file. Every HREF goes, so that the next pass finds none to remove.
-std::string TPageRewrite::RemoveBaseAddress(const std::string& tagText) const
+std::string TPageRewrite::RemoveBaseAddress(std::string_view tagText) const
 {
-    std::string text = tagText;
+    std::string text(tagText);
     TTagParam href;
     for (;;) {
         FindTagParam(text, "HREF", href);
@@ -533,7 +541,7 @@ std::string TPageRewrite::RemoveBaseAddress(const std::string& tagText) const
 // words are then parked (with SuppressLinkFlag) or restored; a picture with
 // a map gets USEMAP in place of the first of them and its map block.
 TPageRewrite::TRewrittenTag TPageRewrite::RewritePicture(const THtmlParser& parser, int i, const TLinkParam& link,
-                                                        const std::string& tagText) const
+                                                        std::string_view tagText) const
 {
     const bool useMap = HasUseMap(tagText);
     const bool serverMap = !FindServerMapWords(tagText).empty();
