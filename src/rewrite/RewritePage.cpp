@@ -134,6 +134,21 @@ bool StabilityKey(std::string_view text, std::uint8_t kind, std::vector<TAttribu
     return true;
 }
 
+// The largest file read into the room every small file of a pass shares.
+constexpr std::size_t kReadRoom = 256 * 1024;
+
+// Reads a stored file whole: a small one into room, which is cleared only
+// where it grows, a large one into own.
+std::string_view ReadStored(const std::string& path, std::string& room, std::string& own)
+{
+    TFileStream file(path, TFileStream::Mode::OpenRead);
+    const auto size = static_cast<std::size_t>(file.Size());
+    std::string& into = size <= kReadRoom ? room : own;
+    if (into.size() < size)
+        into.resize(size);
+    return std::string_view(into.data(), file.Read(into.data(), size));
+}
+
 // Passes that rewrite a page again after one that left a seam.
 constexpr int kSeamRounds = 3;
 // Rewritten tags whose check is remembered, at most (then forgotten all).
@@ -730,7 +745,7 @@ TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string
     TKeptLookup lookup;
     if (kept)
         lookup = [&](const TFileStamp& stamp) { return kept->Find(std::string(fileName), stamp); };
-    TRewriteResult result = RewriteStored(fileName, lookup, [&](const std::string& original, std::vector<TTag> items) {
+    TRewriteResult result = RewriteStored(fileName, lookup, [&](std::string_view original, std::vector<TTag> items) {
         return Rewrite(original, address, std::move(items));
     });
     // Items kept for bytes the page no longer holds are of no more use.
@@ -744,7 +759,7 @@ TRewriteResult TPageRewriter::RewriteFile(std::string_view fileName, std::string
 {
     return RewriteStored(
         fileName, [&](const TFileStamp& stamp) { return kept.ItemsFor(stamp); },
-        [&](const std::string& original, std::vector<TTag> items) { return Rewrite(original, address, std::move(items)); });
+        [&](std::string_view original, std::vector<TTag> items) { return Rewrite(original, address, std::move(items)); });
 }
 
 std::string TPageRewriter::RewriteStyleSheet(std::string_view css) const
@@ -755,12 +770,12 @@ std::string TPageRewriter::RewriteStyleSheet(std::string_view css) const
 TRewriteResult TPageRewriter::RewriteStyleSheetFile(std::string_view fileName) const
 {
     return RewriteStored(fileName, {},
-                         [&](const std::string& original, std::vector<TTag>) { return RewriteStyleSheet(original); });
+                         [&](std::string_view original, std::vector<TTag>) { return RewriteStyleSheet(original); });
 }
 
 TRewriteResult TPageRewriter::RewriteStored(
     std::string_view fileName, const TKeptLookup& kept,
-    const std::function<std::string(const std::string&, std::vector<TTag>)>& rewrite) const
+    const std::function<std::string(std::string_view, std::vector<TTag>)>& rewrite) const
 {
     if (fileName.empty())
         return {TRewriteStatus::Missing, "No stored file"};
@@ -770,7 +785,8 @@ TRewriteResult TPageRewriter::RewriteStored(
     if (!FileExists(path))
         return {TRewriteStatus::Missing, "File not found \"" + path + "\""};
 
-    std::string original;
+    std::string ownBytes;
+    std::string_view original;
     std::string rewritten;
     bool fromKept = false;
     try {
@@ -780,7 +796,7 @@ TRewriteResult TPageRewriter::RewriteStored(
         const std::optional<TFileStamp> stamp = kept ? StampOf(path) : std::nullopt;
         if (stamp)
             items = kept(*stamp);
-        original = ReadWholeFile(path);
+        original = ReadStored(path, m_readRoom, ownBytes);
         if (!items.empty() && stamp->Size != static_cast<std::int64_t>(original.size()))
             items.clear();
         fromKept = !items.empty();

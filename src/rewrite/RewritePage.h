@@ -138,7 +138,7 @@ private:
     // The items kept for the bytes of a file with the stamp given, if any.
     using TKeptLookup = std::function<std::vector<TTag>(const TFileStamp&)>;
     TRewriteResult RewriteStored(std::string_view fileName, const TKeptLookup& kept,
-                                 const std::function<std::string(const std::string&, std::vector<TTag>)>& rewrite) const;
+                                 const std::function<std::string(std::string_view, std::vector<TTag>)>& rewrite) const;
 
     friend class TPageRewrite;
 
@@ -159,6 +159,8 @@ private:
     mutable std::unordered_map<std::string, TTarget, TTextHash, std::equal_to<>> m_targets;
     // Puts rewritten files in place without making or deleting files.
     mutable TFileReplacer m_replacer;
+    // The bytes of the small files read, each over the last (ReadStored).
+    mutable std::string m_readRoom;
 };
 
 // The items of a page (as a scan of page finds them) that a pass over it
