@@ -269,10 +269,18 @@ bool RenameFile(const std::string& from, const std::string& to)
 
 std::string ReadWholeFile(const std::string& fileName)
 {
-    TFileStream file(fileName, TFileStream::Mode::OpenRead);
-    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
-    bytes.resize(file.Read(bytes.data(), bytes.size()));
+    std::string bytes;
+    bytes.resize(ReadWholeFileInto(fileName, bytes).size());
     return bytes;
+}
+
+std::string_view ReadWholeFileInto(const std::string& fileName, std::string& room)
+{
+    TFileStream file(fileName, TFileStream::Mode::OpenRead);
+    const auto size = static_cast<std::size_t>(file.Size());
+    if (room.size() < size)
+        room.resize(size);
+    return std::string_view(room.data(), file.Read(room.data(), size));
 }
 
 void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigned permissions, TFlush flush)

@@ -45,6 +45,9 @@ bool DeleteFile(const std::string& fileName);
 bool RenameFile(const std::string& from, const std::string& to);
 // The whole content of a file; raises EInOutError when it cannot be read.
 std::string ReadWholeFile(const std::string& fileName);
+// The same, read into room, which only grows (and is cleared only where it
+// does): the bytes are its first ones.
+std::string_view ReadWholeFileInto(const std::string& fileName, std::string& room);
 // Replaces the file's content atomically (temporary file, then rename),
 // flushed to the disk unless flush says otherwise.
 void WriteWholeFile(const std::string& fileName, std::string_view bytes, unsigned permissions = 0644,

@@ -559,10 +559,9 @@ bool THtmlParser::TagHolds(int i, std::string_view text) const
 
 std::string THtmlParser::TextAfter(int i) const
 {
-    if (!Item(i).HasTextFollowing())
-        return {};
-    const std::int64_t start = OwnEnd(i);
-    return ReadSource(start, std::min<std::int64_t>(NextStart(i) - start, kShortStringMax));
+    std::string text;
+    AppendTextAfter(i, text);
+    return text;
 }
 
 void THtmlParser::CopyTextAfter(int i, TStream& out) const

@@ -153,8 +153,10 @@ std::string RewriteRule(const std::string& text, const TReferenceRule& rule, TRe
                 (added += "=\"").append(written) += '"';
             else if (StandsAs(written, '\'', captured))
                 (added += "='").append(written) += '\'';
-            else
-                (added += "=\"").append(EncodeAttributeValue(captured, '"')) += '"';
+            else {
+                AppendAttributeValue(added += "=\"", captured, '"');
+                added += '"';
+            }
             edits.Insert(TagParamEnd(text, param), added);
         }
     }

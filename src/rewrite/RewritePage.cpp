@@ -137,16 +137,16 @@ bool StabilityKey(std::string_view text, std::uint8_t kind, std::vector<TAttribu
 // The largest file read into the room every small file of a pass shares.
 constexpr std::size_t kReadRoom = 256 * 1024;
 
-// Reads a stored file whole: a small one into room, which is cleared only
-// where it grows, a large one into own.
+// Reads a stored file whole into room; the room a large file needed goes
+// to own, to be freed with it rather than kept for the next files.
 std::string_view ReadStored(const std::string& path, std::string& room, std::string& own)
 {
-    TFileStream file(path, TFileStream::Mode::OpenRead);
-    const auto size = static_cast<std::size_t>(file.Size());
-    std::string& into = size <= kReadRoom ? room : own;
-    if (into.size() < size)
-        into.resize(size);
-    return std::string_view(into.data(), file.Read(into.data(), size));
+    const std::size_t size = ReadWholeFileInto(path, room).size();
+    if (room.size() <= kReadRoom)
+        return std::string_view(room).substr(0, size);
+    own = std::move(room);
+    room.clear();
+    return std::string_view(own).substr(0, size);
 }
 
 // Passes that rewrite a page again after one that left a seam.
