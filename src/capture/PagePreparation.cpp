@@ -30,6 +30,40 @@ constexpr std::size_t kResolvedKept = 1024;
 
 } // namespace
 
+void TPreparedPage::AddLink(const TLinkParam& link)
+{
+    TFoundLink& found = Links.emplace_back();
+    found.UrlAt = static_cast<std::uint32_t>(LinkText.size());
+    found.UrlLength = static_cast<std::uint32_t>(link.Link.Value.size());
+    LinkText += link.Link.Value;
+    found.DescriptionAt = static_cast<std::uint32_t>(LinkText.size());
+    found.DescriptionLength = static_cast<std::uint32_t>(link.Description.size());
+    LinkText += link.Description;
+    found.LinkType = link.LinkType;
+    found.TagKind = link.TagKind;
+    found.Kind = link.Kind;
+    found.Address = link.Address;
+    found.IsMap = link.IsMap;
+}
+
+void TPreparedPage::ReadLink(std::size_t i, TLinkParam& link) const
+{
+    const TFoundLink& found = Links[i];
+    link.Clear();
+    link.Link.Value.assign(LinkUrl(i));
+    link.Description.assign(std::string_view(LinkText).substr(found.DescriptionAt, found.DescriptionLength));
+    link.LinkType = found.LinkType;
+    link.TagKind = found.TagKind;
+    link.Kind = found.Kind;
+    link.Address = found.Address;
+    link.IsMap = found.IsMap;
+}
+
+std::string_view TPreparedPage::LinkUrl(std::size_t i) const
+{
+    return std::string_view(LinkText).substr(Links[i].UrlAt, Links[i].UrlLength);
+}
+
 TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, bool realLinkFooter,
                               TDateTime captureDate)
 {
@@ -102,11 +136,14 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
     };
     auto offerOthers = [&](std::uint8_t tagKind) {
         for (TOther& other : others) {
-            TLinkParam& found = prepared.Links.emplace_back();
+            TFoundLink& found = prepared.Links.emplace_back();
             found.TagKind = tagKind;
             found.Kind = other.Kind;
             found.LinkType = LinkTypeOf(other.Kind);
-            found.Link.Value = std::move(other.Address);
+            found.UrlAt = static_cast<std::uint32_t>(prepared.LinkText.size());
+            found.UrlLength = static_cast<std::uint32_t>(other.Address.size());
+            found.DescriptionAt = static_cast<std::uint32_t>(prepared.LinkText.size() + other.Address.size());
+            prepared.LinkText += other.Address;
             found.Address = other.Class;
         }
         others.clear();
@@ -215,7 +252,7 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
             }
             if (link.IsMap)
                 prepared.IsMap = true;
-            prepared.Links.push_back(std::move(link));
+            prepared.AddLink(link);
         }
         offerOthers(item.Kind);
     }
@@ -235,15 +272,17 @@ void TWEB::EnterLinks(TWebFile& record, TPreparedPage& prepared, const TLinkFilt
     // The addresses this page offered that the tree holds a record for:
     // offering one again would only find that record (pages link to the
     // same page many times, by its anchors).
-    std::unordered_set<std::string> entered;
-    for (TLinkParam& found : prepared.Links) {
+    std::unordered_set<std::string_view> entered;
+    TLinkParam found;
+    TLinkItem candidate;
+    for (std::size_t i = 0; i < prepared.Links.size(); ++i) {
+        prepared.ReadLink(i, found);
         if (AcceptLink(found, validator) && !entered.contains(found.Link.Value)) {
-            TLinkItem candidate;
             candidate.LinkType = found.LinkType;
-            candidate.Url = std::move(found.Link.Value);
-            candidate.Description = std::move(found.Description);
+            candidate.Url = found.Link.Value;
+            candidate.Description = found.Description;
             if (NewLink(candidate, &record))
-                entered.insert(std::move(candidate.Url));
+                entered.insert(prepared.LinkUrl(i));
         }
     }
     if (prepared.IsMap)

@@ -40,8 +40,8 @@ TEST(PagePreparer, AnswersComeThroughTheEventLoopInTheOrderAsked)
                          [&](TPreparedPage& page, std::exception_ptr failure) {
                              EXPECT_FALSE(failure);
                              titles.push_back(page.Title);
-                             for (const TLinkParam& link : page.Links)
-                                 links.push_back(link.Link.Value);
+                             for (std::size_t i = 0; i < page.Links.size(); ++i)
+                                 links.emplace_back(page.LinkUrl(i));
                              EXPECT_NE(page.Bytes.find("<!-- Url : \"http://example.org/dir/p"), std::string::npos);
                              EXPECT_FALSE(page.Items.empty());
                          });
