@@ -149,8 +149,10 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
         others.clear();
     };
 
-    // The tag's link made absolute; its room serves every tag.
+    // The tag's link made absolute, and the changes to the tag: their room
+    // serves every tag.
     std::string absolute;
+    TTagEdits edits;
     for (int i = 0; i <= parser.Count() - 2; ++i) {
         const TTag& item = parser.Item(i);
         if (item.Flags & TagBoundary) {
@@ -198,7 +200,7 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
 
         absolute.clear();
         TAddressClass absoluteClass = TAddressClass::Unknown;
-        TTagEdits edits;
+        edits.Clear();
         if (!link.Link.Value.empty()) {
             // Resolved against the base parsed already; an https page's
             // relative links stay https.

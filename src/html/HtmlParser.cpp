@@ -723,13 +723,13 @@ std::string THtmlParser::TextUntilClose(int i, std::uint8_t kind) const
 }
 
 void THtmlParser::WriteLinkTag(int i, TStream& out, const TLinkParam& link, std::string_view newLink,
-                               std::string_view oldRef) const
+                               std::string_view oldRef, TTagEdits& edits) const
 {
     if (Item(i).IsBoundary())
         return;
     std::string copy;
     const std::string_view text = FullTagView(i, copy);
-    TTagEdits edits;
+    edits.Clear();
     edits.Reserve(newLink.size() + oldRef.size() + 16);
     if (!link.OldLink.Value.empty()) {
         // The tag already keeps its captured address.
@@ -749,6 +749,13 @@ void THtmlParser::WriteLinkTag(int i, TStream& out, const TLinkParam& link, std:
         edits.Insert(end, "\"");
     }
     WriteEdited(i, text, edits, out);
+}
+
+void THtmlParser::WriteLinkTag(int i, TStream& out, const TLinkParam& link, std::string_view newLink,
+                               std::string_view oldRef) const
+{
+    TTagEdits edits;
+    WriteLinkTag(i, out, link, newLink, oldRef, edits);
 }
 
 void THtmlParser::WriteTag(int i, TStream& out, const TTagEdits& edits) const

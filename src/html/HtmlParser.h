@@ -127,7 +127,10 @@ public:
     // oldRef is written unchanged. A new OLDREF follows the link attribute,
     // in double quotes. Both are values as read (Value): they are written so
     // that they read back the same (ReplaceTagParamValue). The whole tag is
-    // edited: nothing is cut.
+    // edited: nothing is cut. edits is the caller's room for the changes,
+    // cleared first.
+    void WriteLinkTag(int i, TStream& out, const TLinkParam& link, std::string_view newLink,
+                      std::string_view oldRef, TTagEdits& edits) const;
     void WriteLinkTag(int i, TStream& out, const TLinkParam& link, std::string_view newLink,
                       std::string_view oldRef) const;
     // Writes item i with the edits made (positions as GetParam reports them),

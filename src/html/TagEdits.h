@@ -30,6 +30,13 @@ public:
 
     // Room for new bytes about to be given.
     void Reserve(std::size_t bytes) { m_texts.reserve(bytes); }
+    // Forgets every change and keeps the room, for the next tag.
+    void Clear()
+    {
+        m_count = 0;
+        m_more.clear();
+        m_texts.clear();
+    }
     bool Empty() const { return m_count == 0; }
     std::string Apply(std::string_view tagText) const;
     // The edited text appended to out.

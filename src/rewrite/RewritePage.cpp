@@ -244,6 +244,8 @@ private:
     mutable std::map<std::string, std::optional<std::string>> m_mapFiles;
     // The link RewriteTag reads, whose room serves every tag.
     mutable TLinkParam m_link;
+    // The changes to the tag being rewritten: their room serves every tag.
+    mutable TTagEdits m_edits;
     // The rewritten tag ReadsBack checks, and the parser that reads it.
     mutable TViewStream m_checkSource{std::string_view()};
     mutable std::optional<THtmlParser> m_check;
@@ -524,7 +526,7 @@ std::string TPageRewrite::ReplaceLink(const THtmlParser& parser, int i, const TL
     if (change.Keep)
         return std::string(tagText);
     TStringStream written(tagText.size() + change.OldRef.size() + 16);
-    parser.WriteLinkTag(i, written, link, change.NewLink, change.OldRef);
+    parser.WriteLinkTag(i, written, link, change.NewLink, change.OldRef, m_edits);
     std::string text = written.Take();
     // WriteLinkTag leaves a last "<" that begins the next item to that item.
     if (tagText.ends_with('<') && !text.ends_with('<'))
