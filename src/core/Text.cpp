@@ -28,7 +28,7 @@ std::size_t WordEnd(std::string_view text, std::size_t start)
     return text.size();
 }
 
-std::string TrimBlanks(std::string_view text)
+std::string_view BlankTrimmed(std::string_view text)
 {
     std::size_t first = 0;
     while (first < text.size() && IsBlank(text[first]))
@@ -36,8 +36,10 @@ std::string TrimBlanks(std::string_view text)
     std::size_t last = text.size();
     while (last > first && IsBlank(text[last - 1]))
         --last;
-    return std::string(text.substr(first, last - first));
+    return text.substr(first, last - first);
 }
+
+std::string TrimBlanks(std::string_view text) { return std::string(BlankTrimmed(text)); }
 
 TStringList SplitWords(std::string_view text)
 {

@@ -41,6 +41,8 @@ std::size_t SkipBlanks(std::string_view text, std::size_t start);
 std::size_t WordEnd(std::string_view text, std::size_t start);
 // The text without leading and trailing blanks.
 std::string TrimBlanks(std::string_view text);
+// The same, as a view into text.
+std::string_view BlankTrimmed(std::string_view text);
 // The words of the text, in order, at most 101 of them.
 TStringList SplitWords(std::string_view text);
 // 1-based index of the first word of text equal to word ignoring case; 0 when none.

@@ -695,7 +695,7 @@ void THtmlParser::GatherAnchorText(int i, TLinkParam& link) const
         }
         AppendTextAfter(j, text);
     }
-    link.Description = TrimBlanks(std::string_view(text).substr(0, kShortStringMax));
+    link.Description.assign(BlankTrimmed(std::string_view(text).substr(0, kShortStringMax)));
 }
 
 void THtmlParser::AppendTextAfter(int i, std::string& text) const
