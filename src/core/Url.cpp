@@ -257,6 +257,54 @@ TStringList UrlToList(std::string_view url)
     return keys;
 }
 
+std::size_t UrlKeysInPlace(std::string_view url, std::span<std::string_view> keys)
+{
+    if (url.size() > kShortStringMax || keys.size() < 3)
+        return 0;
+    std::size_t protocol = 0;
+    while (protocol < kProtocolPrefixes.size() && !StartsWithNoCase(url, kProtocolPrefixes[protocol]))
+        ++protocol;
+    if (protocol == kProtocolPrefixes.size())
+        return 0;
+    const std::size_t authority = kProtocolPrefixes[protocol].size();
+    if (url.substr(authority, 2) != "//")
+        return 0;
+    // The query starts at the first "?"; the path at the first "/" before it.
+    const std::size_t query = std::min(url.find('?', authority), url.size());
+    const std::size_t path = url.find('/', authority + 2);
+    if (path == std::string_view::npos || path >= query)
+        return 0;
+    const std::string_view host = url.substr(authority, path - authority);
+    if (const std::size_t colon = host.find(':'); colon != std::string_view::npos) {
+        // Only a port that reads back as written: digits, no leading zero.
+        const std::string_view digits = host.substr(colon + 1);
+        if (digits.empty() || digits.size() > 9 || (digits[0] == '0' && digits.size() > 1)
+            || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return 0;
+    }
+    const std::string_view directoryAndName = url.substr(path, query - path);
+    const std::size_t last = path + FindLastSeparator(directoryAndName);
+    const std::string_view directory = url.substr(path, last + 1 - path);
+    const std::string_view fileName = url.substr(last + 1);
+    if (directory.find("./") != std::string_view::npos || directory.find(".\\") != std::string_view::npos
+        || fileName.find("//") != std::string_view::npos || fileName.find("\\\\") != std::string_view::npos)
+        return 0;
+    std::size_t count = 0;
+    keys[count++] = kProtocolPrefixes[protocol];
+    keys[count++] = host;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < directory.size(); ++i) {
+        if (IsSeparator(directory[i])) {
+            if (count + 1 == keys.size())
+                return 0;
+            keys[count++] = directory.substr(start, i - start + 1);
+            start = i + 1;
+        }
+    }
+    keys[count++] = fileName;
+    return count;
+}
+
 bool SameUrlKey(std::size_t level, std::string_view a, std::string_view b)
 {
     return UrlKeyIgnoresCase(level) ? SameText(a, b) : a == b;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <span>
 #include <string_view>
 
 namespace velbrin {
@@ -89,6 +90,12 @@ std::string GetDomainName(std::string_view url);
 std::string GetMachineName(std::string_view url);
 // Keys of the web tree: prefix, "//host[:port]", directory segments, file name.
 TStringList UrlToList(std::string_view url);
+// The keys of UrlToList as views, for an absolute address that parsing
+// leaves as it is written (no dot segments, no doubled separator in the file
+// name, a port written plainly, at most 255 bytes, no more than keys.size()
+// keys): the prefix is the canonical one, the other keys lie in url. Returns
+// how many keys, or 0 when the address needs UrlToList.
+std::size_t UrlKeysInPlace(std::string_view url, std::span<std::string_view> keys);
 
 // Letter case in addresses: servers take the scheme and the host name in any
 // letter case, the path and the query as they are written. So the first keys

@@ -5,6 +5,7 @@
 #include "store/WebTreeWalk.h"
 
 #include <algorithm>
+#include <array>
 
 namespace velbrin {
 
@@ -167,7 +168,18 @@ bool TWebTree::Holds(const TWebFile& file) const
 
 TWebFile* TWebTree::FindFile(std::string_view address) const
 {
-    TStringList keys = UrlToList(address);
+    // Most addresses are looked up without being parsed into new strings.
+    std::array<std::string_view, 32> views;
+    const std::size_t count = UrlKeysInPlace(address, views);
+    if (count > 0)
+        return FindByKeys(std::span<const std::string_view>(views.data(), count));
+    const TStringList keys = UrlToList(address);
+    const std::vector<std::string_view> parsed(keys.begin(), keys.end());
+    return FindByKeys(parsed);
+}
+
+TWebFile* TWebTree::FindByKeys(std::span<const std::string_view> keys) const
+{
     const TWebNode* node = m_root.get();
     for (std::size_t level = 0; level < keys.size(); ++level) {
         std::size_t slot = node->Find(keys[level]);

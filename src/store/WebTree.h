@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -219,6 +220,7 @@ private:
     bool Insert(std::string_view address, std::unique_ptr<TWebFile>* owned, TWebFile& file,
                 std::unique_ptr<TWebFile>& replaced);
     bool Fail(std::string_view error);
+    TWebFile* FindByKeys(std::span<const std::string_view> keys) const;
     void Displace(TWebNode& node, std::size_t slot, std::unique_ptr<TWebFile>& replaced);
     void Place(TWebNode& node, std::size_t slot, std::unique_ptr<TWebFile>* owned, TWebFile& file);
     bool Holds(const TWebFile& file) const;

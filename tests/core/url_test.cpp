@@ -6,6 +6,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace velbrin;
 
 namespace {
@@ -199,6 +201,49 @@ TEST(UrlQuestions, TreeKeys)
     EXPECT_EQ(keys, (TStringList{"http:", "//h:81", "/", "a/", "b.htm"}));
     // The document name is a key even when empty.
     EXPECT_EQ(UrlToList("http://h/"), (TStringList{"http:", "//h", "/", ""}));
+}
+
+// The keys read in place are those of the full parse, or none: plain
+// addresses are read in place, the others are left to the parse.
+TEST(UrlQuestions, TreeKeysReadInPlaceAreThoseOfTheParse)
+{
+    const std::string longName = "http://h.tld/" + std::string(250, 'x');
+    struct Case {
+        std::string_view Url;
+        bool InPlace;
+    };
+    const Case cases[] = {
+        {"http://h.tld/a/b.htm", true},
+        {"HTTPS://Host.TLD:8443/Docs/a.htm?x=1/y", true},
+        {"http://h.tld/", true},
+        {"http://h.tld/?q", true},
+        {"http://h.tld/a\\b\\c.htm", true},
+        {"http://h.tld:0/x", true},
+        {"mailto://h.tld/x", true},
+        {"http://h.tld", false},            // the parse supplies the "/"
+        {"http://h.tld?q/x", false},        // the query starts before any path
+        {"http://h.tld:080/x", false},      // the port reads back as 80
+        {"http://h.tld:/x", false},         // no port: the default one
+        {"http://h.tld:8a/x", false},
+        {"http://h.tld/a/./b/../c.htm", false},
+        {"http://h.tld/a/b.htm?u=//x", false}, // the parse makes one "/" of "//"
+        {"//h.tld/x", false},
+        {"a/b.htm", false},
+        {"javascript:x()", false},
+        {longName, false},
+    };
+    std::array<std::string_view, 32> views;
+    for (const Case& c : cases) {
+        const std::size_t count = UrlKeysInPlace(c.Url, views);
+        EXPECT_EQ(count > 0, c.InPlace) << c.Url;
+        if (count > 0)
+            EXPECT_EQ(TStringList(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(count)), UrlToList(c.Url))
+                << c.Url;
+    }
+    // More keys than room: the parse.
+    std::array<std::string_view, 4> few;
+    EXPECT_EQ(UrlKeysInPlace("http://h.tld/a/c.htm", few), 0u);
+    EXPECT_EQ(UrlKeysInPlace("http://h.tld/c.htm", few), 4u);
 }
 
 TEST(UrlQuestions, LetterCaseCountsInPathsAndQueriesOnly)
