@@ -6,6 +6,7 @@
 #include "core/MemoryStream.h"
 #include "core/CaseFold.h"
 #include "core/Text.h"
+#include "core/ShortString.h"
 #include "core/Url.h"
 #include "html/CssRewriter.h"
 #include "html/HtmlParser.h"
@@ -94,8 +95,16 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
         if (known != resolved.end())
             return known->second;
         TResolved result;
-        result.Absolute = base.empty() ? ResolveUrl(address, base) : GetUrlText(ResolveLink(address, parsedBase));
-        result.Address = ClassifyAddress(TUrl::Create(result.Absolute));
+        if (base.empty()) {
+            result.Absolute = ResolveUrl(address, base);
+            result.Address = ClassifyAddress(TUrl::Create(result.Absolute));
+        } else {
+            // The address's text reads back as the address, unless it was cut.
+            const TUrl absolute = ResolveLink(address, parsedBase);
+            result.Absolute = GetUrlText(absolute);
+            result.Address = ClassifyAddress(result.Absolute.size() < kShortStringMax ? absolute
+                                                                                      : TUrl::Create(result.Absolute));
+        }
         if (resolved.size() >= kResolvedKept)
             resolved.clear();
         return resolved.emplace(std::string(address), std::move(result)).first->second;

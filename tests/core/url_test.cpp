@@ -1,4 +1,5 @@
 #include "core/Files.h"
+#include "core/ShortString.h"
 #include "core/Url.h"
 
 #include "support/TempDir.h"
@@ -193,6 +194,30 @@ TEST(UrlParse, LinksOfAnHttpsPageStayHttps)
     // A written prefix wins, and an http page's links are what they were.
     EXPECT_EQ(GetUrlText(ResolveLink("http://h.tld/x", page)), "http://h.tld/x");
     EXPECT_EQ(GetUrlText(ResolveLink("../c.htm", TUrl::Create("http://h.tld/d/e/"))), "http://h.tld/d/c.htm");
+}
+
+// The text of a resolved address, when it was not cut, reads back as that
+// address: a page's preparation classifies links without parsing them twice.
+TEST(UrlParse, TheTextOfAnAddressReadsBackAsTheAddress)
+{
+    const char* bases[] = {"http://h.tld/d/e/p.htm", "https://H.tld:8443/", "http://h.tld:zz/a//b/", "http://h/"};
+    const char* references[] = {"x.htm", "../../../x.htm", "./a/./b/../c?q=a//b/../c", "//o.tld", "//o.tld?x/y",
+                                "/a..b/c./d", "a\\..\\b.htm", "http://o.tld:080/x", "mailto:a@b.tld", "?only",
+                                "x:y/z:w", "//o.tld:/p", "", "#frag", "a//b//c.htm"};
+    for (const char* base : bases) {
+        const TUrl parsedBase = TUrl::Create(base);
+        for (const char* reference : references) {
+            const TUrl url = ResolveLink(reference, parsedBase);
+            const std::string text = GetUrlText(url);
+            ASSERT_LT(text.size(), kShortStringMax);
+            const TUrl again = TUrl::Create(text);
+            EXPECT_EQ(again.Protocol, url.Protocol) << text;
+            EXPECT_EQ(again.Host, url.Host) << text;
+            EXPECT_EQ(again.Directory, url.Directory) << text;
+            EXPECT_EQ(again.FileName, url.FileName) << text;
+            EXPECT_EQ(IsValidUrl(again), IsValidUrl(url)) << text;
+        }
+    }
 }
 
 TEST(UrlQuestions, TreeKeys)
