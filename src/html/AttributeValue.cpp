@@ -1,4 +1,5 @@
 #include "html/AttributeValue.h"
+#include "html/TagBytes.h"
 
 #include "core/Entities.h"
 #include "core/Text.h"
@@ -53,11 +54,6 @@ std::size_t MatchReference(std::string_view raw, std::size_t pos, char& byte)
     return at + 1 - pos;
 }
 
-bool IsHtmlBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 } // namespace
 
 void DecodeAttributeValue(std::string_view raw, std::string& value)
@@ -108,7 +104,7 @@ bool NeedsQuotes(std::string_view value)
     if (value.empty() || value.front() == '"' || value.front() == '\'')
         return true;
     for (char c : value) {
-        if (IsHtmlBlank(c) || c == '<' || c == '>')
+        if (IsTagBlank(c) || c == '<' || c == '>')
             return true;
     }
     return false;

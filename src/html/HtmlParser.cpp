@@ -1,6 +1,7 @@
 #include "html/HtmlParser.h"
 
 #include "html/ReferenceTable.h"
+#include "html/TagBytes.h"
 
 #include "core/CaseFold.h"
 #include "core/Errors.h"
@@ -50,11 +51,6 @@ struct TTagEnd {
     std::size_t Reached = 0;
 };
 
-bool IsTagBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 // Where the tag that begins at start ends without regard to quotes: at the
 // first "<" or ">" after it.
 TTagEnd PlainTagEnd(std::string_view page, std::size_t start)
@@ -101,29 +97,10 @@ private:
     std::size_t m_at[2] = {0, 0};
 };
 
-// What a byte is to QuotedTagEnd.
-enum TagByte : std::uint8_t {
-    kTagBoundByte = 1, // "<" or ">"
-    kTagBlankByte = 2,
-    kTagSlashByte = 4,
-    kTagEqualsByte = 8,
-};
-// The bytes that end a run of each state's bytes.
+// The bytes that end a run of each state's bytes in QuotedTagEnd.
 constexpr std::uint8_t kEndsName = kTagBoundByte | kTagBlankByte | kTagSlashByte;
 constexpr std::uint8_t kEndsAttributeName = kEndsName | kTagEqualsByte;
 constexpr std::uint8_t kEndsUnquoted = kTagBoundByte | kTagBlankByte;
-
-constexpr std::array<std::uint8_t, 256> TagBytes()
-{
-    std::array<std::uint8_t, 256> table{};
-    table['<'] = table['>'] = kTagBoundByte;
-    for (unsigned char blank : {' ', '\t', '\n', '\r', '\f'})
-        table[blank] = kTagBlankByte;
-    table['/'] = kTagSlashByte;
-    table['='] = kTagEqualsByte;
-    return table;
-}
-constexpr std::array<std::uint8_t, 256> kTagBytes = TagBytes();
 
 // Where a tag ends when its attribute values are read as a browser reads
 // them: a quote that opens a value (after "=" and blanks) hides "<" and ">"
@@ -146,7 +123,7 @@ TTagEnd QuotedTagEnd(std::string_view page, std::size_t start, TQuoteFinder& quo
                                   : state == InTag::Unquoted      ? kEndsUnquoted
                                                                   : 0;
         if (ends != 0) {
-            while (p < stop && (kTagBytes[static_cast<unsigned char>(page[p])] & ends) == 0)
+            while (p < stop && !IsTagByte(page[p], ends))
                 ++p;
             if (p == stop)
                 break;

@@ -1,4 +1,5 @@
 #include "html/ReferenceTable.h"
+#include "html/TagBytes.h"
 
 #include "core/CaseFold.h"
 #include "core/Text.h"
@@ -40,12 +41,6 @@ constexpr std::array kRules = {
     TReferenceRule{TagEmbed, "SRC", K::InlineObject, F::Address, "OLDREF"},
     TReferenceRule{TagIframe, "SRC", K::Frame, F::Address, "OLDREF"},
 };
-
-bool IsHtmlBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
-} // namespace
-
-namespace {
 
 // Where the rows of each kind begin and end: every tag of every page asks.
 struct TRowsOfKinds {
@@ -93,10 +88,10 @@ std::optional<TReferenceKind> LinkRelationKind(std::string_view rel)
     bool document = false;
     std::size_t i = 0;
     while (i < rel.size()) {
-        while (i < rel.size() && IsHtmlBlank(rel[i]))
+        while (i < rel.size() && IsTagBlank(rel[i]))
             ++i;
         std::size_t end = i;
-        while (end < rel.size() && !IsHtmlBlank(rel[end]))
+        while (end < rel.size() && !IsTagBlank(rel[end]))
             ++end;
         const std::string_view token = rel.substr(i, end - i);
         i = end;
@@ -146,9 +141,9 @@ std::vector<TValueSpan> AddressesInValue(std::string_view value, TValueForm form
 {
     std::vector<TValueSpan> spans;
     auto trimmed = [&](std::size_t begin, std::size_t end) {
-        while (begin < end && IsHtmlBlank(value[begin]))
+        while (begin < end && IsTagBlank(value[begin]))
             ++begin;
-        while (end > begin && IsHtmlBlank(value[end - 1]))
+        while (end > begin && IsTagBlank(value[end - 1]))
             --end;
         if (begin < end)
             spans.push_back({begin, end});
@@ -162,12 +157,12 @@ std::vector<TValueSpan> AddressesInValue(std::string_view value, TValueForm form
         // comma at its end belongs to the list), a descriptor up to a comma.
         std::size_t i = 0;
         while (i < value.size()) {
-            while (i < value.size() && (IsHtmlBlank(value[i]) || value[i] == ','))
+            while (i < value.size() && (IsTagBlank(value[i]) || value[i] == ','))
                 ++i;
             if (i >= value.size())
                 break;
             std::size_t end = i;
-            while (end < value.size() && !IsHtmlBlank(value[end]))
+            while (end < value.size() && !IsTagBlank(value[end]))
                 ++end;
             std::size_t addressEnd = end;
             while (addressEnd > i && value[addressEnd - 1] == ',')
@@ -192,20 +187,20 @@ std::vector<TValueSpan> AddressesInValue(std::string_view value, TValueForm form
     case TValueForm::Refresh: {
         // "5; url=address", "5;URL='address'", "5, address".
         std::size_t i = 0;
-        while (i < value.size() && (IsHtmlBlank(value[i]) || (value[i] >= '0' && value[i] <= '9') || value[i] == '.'))
+        while (i < value.size() && (IsTagBlank(value[i]) || (value[i] >= '0' && value[i] <= '9') || value[i] == '.'))
             ++i;
         if (i >= value.size() || (value[i] != ';' && value[i] != ','))
             break;
         ++i;
-        while (i < value.size() && IsHtmlBlank(value[i]))
+        while (i < value.size() && IsTagBlank(value[i]))
             ++i;
         if (value.size() - i >= 3 && SameText(value.substr(i, 3), "url")) {
             std::size_t j = i + 3;
-            while (j < value.size() && IsHtmlBlank(value[j]))
+            while (j < value.size() && IsTagBlank(value[j]))
                 ++j;
             if (j < value.size() && value[j] == '=') {
                 i = j + 1;
-                while (i < value.size() && IsHtmlBlank(value[i]))
+                while (i < value.size() && IsTagBlank(value[i]))
                     ++i;
             }
         }

@@ -1,4 +1,5 @@
 #include "html/Tag.h"
+#include "html/TagBytes.h"
 
 #include "core/CaseFold.h"
 
@@ -15,10 +16,7 @@ constexpr std::array<std::string_view, kTagKindCount> kTagNames = {
     "IFRAME", "PICTURE",
 };
 
-bool EndsName(char c)
-{
-    return c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ' || c == '/';
-}
+bool EndsName(char c) { return IsTagByte(c, kTagBlankByte | kTagSlashByte); }
 
 // The kinds whose name begins with each byte (upper case), in table order:
 // a tag is compared with those alone.

@@ -2,6 +2,7 @@
 
 #include "core/CaseFold.h"
 #include "html/AttributeValue.h"
+#include "html/TagBytes.h"
 #include "html/TagEdits.h"
 
 #include <limits>
@@ -12,11 +13,6 @@ namespace {
 
 // The inside of a tag keeps its positions below 65535 once shifted by the "<".
 constexpr std::size_t kMaxInside = std::numeric_limits<std::uint16_t>::max() - 2;
-
-bool IsTagBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 // Blanks an unquoted value takes into its attribute after it.
 bool ExtendsAttribute(char c)
@@ -45,20 +41,20 @@ public:
         // The tag name, after the "/" of a closing tag.
         if (!m_inside.empty() && m_inside.front() == '/')
             ++m_pos;
-        while (m_pos < m_inside.size() && !IsTagBlank(m_inside[m_pos]) && m_inside[m_pos] != '/')
+        while (m_pos < m_inside.size() && !IsTagByte(m_inside[m_pos], kTagBlankByte | kTagSlashByte))
             ++m_pos;
     }
 
     bool Next(TRawAttribute& attribute)
     {
         const std::size_t size = m_inside.size();
-        while (m_pos < size && (IsTagBlank(m_inside[m_pos]) || m_inside[m_pos] == '/'))
+        while (m_pos < size && IsTagByte(m_inside[m_pos], kTagBlankByte | kTagSlashByte))
             ++m_pos;
         if (m_pos >= size)
             return false;
         attribute = TRawAttribute{};
         attribute.NameStart = m_pos++; // a first "=" belongs to the name
-        while (m_pos < size && !IsTagBlank(m_inside[m_pos]) && m_inside[m_pos] != '/' && m_inside[m_pos] != '=')
+        while (m_pos < size && !IsTagByte(m_inside[m_pos], kTagBlankByte | kTagSlashByte | kTagEqualsByte))
             ++m_pos;
         attribute.NameEnd = m_pos;
 
