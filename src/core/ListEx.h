@@ -30,6 +30,8 @@ public:
     int Count() const { return static_cast<int>(m_items.size()); }
     std::size_t Capacity() const { return m_items.capacity(); }
 
+    // Room for count entries at least, taken at once.
+    void Reserve(std::size_t count) { m_items.reserve(count); }
     // Count and capacity 0.
     void Clear() { std::vector<T>().swap(m_items); }
     // Count 0; the capacity stays, for a list that is filled again.

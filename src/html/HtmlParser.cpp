@@ -19,6 +19,8 @@ namespace velbrin {
 namespace {
 
 constexpr std::size_t kBlockSize = 1024;
+// Bytes of a page for each item its list is given room for before the scan.
+constexpr std::size_t kBytesPerTag = 24;
 // What ClassifyTag needs of a tag's name: a "/" and the longest kind name
 // with the byte after it fit well within it.
 constexpr std::size_t kKeptName = 16;
@@ -338,6 +340,9 @@ void THtmlParser::Scan()
         page = copy;
     }
     m_size = static_cast<std::int64_t>(page.size());
+    // Real pages hold a tag every 20 to 40 bytes: the list gets its room at
+    // once rather than by copies as it grows.
+    m_items.Reserve(page.size() / kBytesPerTag + 2);
     ScanPage(page);
 
     // Whatever follows the last item (text, an unclosed tag or comment) is
