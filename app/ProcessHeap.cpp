@@ -4,18 +4,9 @@
 
 namespace velbrin {
 
-namespace {
-
-constexpr int kHeaps = 2;
-constexpr int kKeptAndMappedFrom = 4 << 20;
-
-} // namespace
-
-void ShapeProcessHeap()
+void UseOneHeapForAllThreads()
 {
-    mallopt(M_ARENA_MAX, kHeaps);
-    mallopt(M_TRIM_THRESHOLD, kKeptAndMappedFrom);
-    mallopt(M_MMAP_THRESHOLD, kKeptAndMappedFrom);
+    mallopt(M_ARENA_MAX, 1);
 }
 
 } // namespace velbrin

@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv)
 {
-    velbrin::ShapeProcessHeap();
+    velbrin::UseOneHeapForAllThreads();
     QCoreApplication application(argc, argv);
     // Day and month names of the log and the index pages come from the user's locale.
     std::setlocale(LC_TIME, "");

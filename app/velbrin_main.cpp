@@ -33,7 +33,7 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv)
 {
-    velbrin::ShapeProcessHeap();
+    velbrin::UseOneHeapForAllThreads();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velbrin"));
     QApplication::setDesktopFileName(QStringLiteral("velbrin"));
