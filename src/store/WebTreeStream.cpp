@@ -145,6 +145,9 @@ bool TWebTree::LoadFromStream(TStream& stream, int version, const TPump& pump)
 
 void TWebTree::SaveAliasesToStream(TStream& stream) const
 {
+    // Most trees share no file between addresses: nothing to walk for.
+    if (m_aliases.empty())
+        return;
     // Each entry that refers to a file owned elsewhere, with the owner's address.
     std::vector<std::pair<std::string, std::string>> aliases;
     std::string address;
