@@ -9,7 +9,7 @@
 
 namespace velbrin {
 
-void RunRewriteJob(const TPageRewriter& rewriter, TRewriteJob& job) noexcept
+void RunRewriteJob(const TPageRewriter& rewriter, TRewriteJob& job, std::int64_t sizeBefore) noexcept
 {
     std::string path;
     const auto fail = [&](const char* message) {
@@ -21,7 +21,7 @@ void RunRewriteJob(const TPageRewriter& rewriter, TRewriteJob& job) noexcept
     try {
         try {
             path = rewriter.Directory() + job.FileName;
-            job.SizeBefore = GetFileSize(path);
+            job.SizeBefore = sizeBefore >= 0 ? sizeBefore : GetFileSize(path);
             if (job.StyleSheet)
                 job.Result = rewriter.RewriteStyleSheetFile(job.FileName);
             else if (job.Kept)
@@ -135,7 +135,7 @@ void TRewriteWorkers::Work(const TPageRewriter& rewriter)
         m_nextSize = -1;
         m_inFlight += size;
         lock.unlock();
-        RunRewriteJob(rewriter, m_jobs[job]);
+        RunRewriteJob(rewriter, m_jobs[job], size);
         lock.lock();
         m_inFlight -= size;
         m_done[job] = 1;

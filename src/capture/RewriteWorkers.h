@@ -31,7 +31,8 @@ struct TRewriteJob {
 
 // Rewrites the file of the job with the rewriter given. Whatever goes wrong,
 // out of memory included, becomes the job's result: nothing is raised.
-void RunRewriteJob(const TPageRewriter& rewriter, TRewriteJob& job) noexcept;
+// sizeBefore: the file's size when the caller just looked it up, or -1.
+void RunRewriteJob(const TPageRewriter& rewriter, TRewriteJob& job, std::int64_t sizeBefore = -1) noexcept;
 
 // How many workers the resolution pass rewrites with when not told: one per
 // core, up to 4.

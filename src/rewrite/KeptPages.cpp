@@ -2,24 +2,18 @@
 
 #include "html/EditedItems.h"
 
-#include <chrono>
-#include <filesystem>
-#include <system_error>
+#include <sys/stat.h>
 
 namespace velbrin {
 
 std::optional<TFileStamp> StampOf(const std::string& path)
 {
-    std::error_code error;
-    const std::filesystem::path file(path);
-    const auto size = std::filesystem::file_size(file, error);
-    if (error)
+    // One look-up for both: a pass asks for every page.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    const auto time = std::filesystem::last_write_time(file, error);
-    if (error)
-        return std::nullopt;
-    return TFileStamp{static_cast<std::int64_t>(size),
-                      std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count()};
+    return TFileStamp{static_cast<std::int64_t>(info.st_size),
+                      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 std::vector<TTag> TKeptItems::ItemsFor(const TFileStamp& stamp) const

@@ -20,7 +20,8 @@ struct TFileStamp {
     friend bool operator==(const TFileStamp&, const TFileStamp&) = default;
 };
 
-// The stamp of a file; none when it cannot be read.
+// The stamp of a regular file; none when there is none at path or it cannot
+// be read.
 std::optional<TFileStamp> StampOf(const std::string& path);
 
 // The items kept for one page, in their compact form, with the stamp its

@@ -784,7 +784,11 @@ TRewriteResult TPageRewriter::RewriteStored(
     if (!IsSafeLocalName(fileName))
         return {TRewriteStatus::UnsafeName, "Unsafe file name \"" + std::string(fileName) + "\""};
     const std::string path = m_directory + std::string(fileName);
-    if (!FileExists(path))
+    // The stamp is taken before the bytes are read: a file written meanwhile
+    // has another one by the time anyone looks again. It also tells whether
+    // the file is there.
+    const std::optional<TFileStamp> stamp = StampOf(path);
+    if (!stamp)
         return {TRewriteStatus::Missing, "File not found \"" + path + "\""};
 
     std::string ownBytes;
@@ -792,11 +796,8 @@ TRewriteResult TPageRewriter::RewriteStored(
     std::string rewritten;
     bool fromKept = false;
     try {
-        // The stamp is taken before the bytes are read: a file written
-        // meanwhile has another one by the time anyone looks again.
         std::vector<TTag> items;
-        const std::optional<TFileStamp> stamp = kept ? StampOf(path) : std::nullopt;
-        if (stamp)
+        if (kept)
             items = kept(*stamp);
         original = ReadStored(path, m_readRoom, ownBytes);
         if (!items.empty() && stamp->Size != static_cast<std::int64_t>(original.size()))
