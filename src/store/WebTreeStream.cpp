@@ -206,15 +206,35 @@ void TWebTree::LoadAliasesFromStream(TStream& stream)
 
 std::vector<TWebFile*> TWebTree::SaveChangesToStream(TStream& stream) const
 {
+    // A capture saves its changes every few files, and few records changed
+    // in between: the walk does not build the address of every entry, only
+    // of the changed ones, from their node. Records go in the order of
+    // WriteWalkRecords.
     std::vector<TWebFile*> changed;
-    WriteWalkRecords(stream, [&](TWebFile& file) {
-        if (file.m_savedMark == file.RecordMark())
-            return false;
-        // A file of two addresses is met twice; it is marked once.
-        if (changed.empty() || changed.back() != &file)
-            changed.push_back(&file);
-        return true;
-    });
+    const std::int64_t countAt = stream.Position();
+    WriteSmallInt(stream, 0);
+    std::size_t written = 0;
+    auto walk = [&](auto& self, const TWebNode& node) -> void {
+        for (const TWebNode::Entry& entry : node.m_entries) {
+            if (entry.Node) {
+                self(self, *entry.Node);
+                continue;
+            }
+            TWebFile* file = entry.File;
+            if (!file || file->m_savedMark == file->RecordMark())
+                continue;
+            WriteRecord(stream, *file, GetNodeUrl(node) + entry.Key);
+            ++written;
+            // A file of two addresses is met twice; it is marked once.
+            if (changed.empty() || changed.back() != file)
+                changed.push_back(file);
+        }
+    };
+    walk(walk, *m_root);
+    const std::int64_t end = stream.Position();
+    stream.SetPosition(countAt);
+    WriteSmallInt(stream, static_cast<std::int64_t>(written));
+    stream.SetPosition(end);
     return changed;
 }
 
