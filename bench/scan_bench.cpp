@@ -42,12 +42,17 @@ std::int64_t TotalBytes()
     return total;
 }
 
+bool HavePages(benchmark::State& state)
+{
+    if (Pages().empty())
+        state.SkipWithError("no pages: set VELBRIN_BENCH_PAGES");
+    return !Pages().empty();
+}
+
 void BM_ScanPages(benchmark::State& state)
 {
-    if (Pages().empty()) {
-        state.SkipWithError("no pages: set VELBRIN_BENCH_PAGES");
+    if (!HavePages(state))
         return;
-    }
     for (auto _ : state) {
         for (const std::string& page : Pages()) {
             TViewStream source(page);
@@ -61,10 +66,8 @@ BENCHMARK(BM_ScanPages)->Unit(benchmark::kMillisecond);
 
 void BM_PreparePages(benchmark::State& state)
 {
-    if (Pages().empty()) {
-        state.SkipWithError("no pages: set VELBRIN_BENCH_PAGES");
+    if (!HavePages(state))
         return;
-    }
     for (auto _ : state) {
         for (const std::string& page : Pages()) {
             TPreparedPage prepared = PrepareHtmlPage("http://docs.example.org/3/library/index.html", page, false, 0.0);

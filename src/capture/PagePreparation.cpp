@@ -31,15 +31,21 @@ constexpr std::size_t kResolvedKept = 1024;
 
 } // namespace
 
-void TPreparedPage::AddLink(const TLinkParam& link)
+TFoundLink& TPreparedPage::AddLink(std::string_view address, std::string_view description)
 {
     TFoundLink& found = Links.emplace_back();
     found.UrlAt = static_cast<std::uint32_t>(LinkText.size());
-    found.UrlLength = static_cast<std::uint32_t>(link.Link.Value.size());
-    LinkText += link.Link.Value;
+    found.UrlLength = static_cast<std::uint32_t>(address.size());
+    LinkText += address;
     found.DescriptionAt = static_cast<std::uint32_t>(LinkText.size());
-    found.DescriptionLength = static_cast<std::uint32_t>(link.Description.size());
-    LinkText += link.Description;
+    found.DescriptionLength = static_cast<std::uint32_t>(description.size());
+    LinkText += description;
+    return found;
+}
+
+void TPreparedPage::AddLink(const TLinkParam& link)
+{
+    TFoundLink& found = AddLink(link.Link.Value, link.Description);
     found.LinkType = link.LinkType;
     found.TagKind = link.TagKind;
     found.Kind = link.Kind;
@@ -149,14 +155,10 @@ TPreparedPage PrepareHtmlPage(std::string_view pageUrl, std::string_view page, b
     };
     auto offerOthers = [&](std::uint8_t tagKind) {
         for (TOther& other : others) {
-            TFoundLink& found = prepared.Links.emplace_back();
+            TFoundLink& found = prepared.AddLink(other.Address, {});
             found.TagKind = tagKind;
             found.Kind = other.Kind;
             found.LinkType = LinkTypeOf(other.Kind);
-            found.UrlAt = static_cast<std::uint32_t>(prepared.LinkText.size());
-            found.UrlLength = static_cast<std::uint32_t>(other.Address.size());
-            found.DescriptionAt = static_cast<std::uint32_t>(prepared.LinkText.size() + other.Address.size());
-            prepared.LinkText += other.Address;
             found.Address = other.Class;
         }
         others.clear();

@@ -37,6 +37,9 @@ struct TPreparedPage {
     std::string LinkText;
     bool IsMap = false;            // an anchor of the page leads to a server-side map
 
+    // Adds a link of address and description, its other fields left as
+    // they are in a new TFoundLink, for the caller to set.
+    TFoundLink& AddLink(std::string_view address, std::string_view description);
     // Adds what a TLinkParam found of a link (its address, description,
     // kinds, class and map flag).
     void AddLink(const TLinkParam& link);

@@ -18,7 +18,6 @@ namespace velbrin {
 
 namespace {
 
-constexpr std::size_t kBlockSize = 1024;
 // Bytes of a page for each item its list is given room for before the scan.
 constexpr std::size_t kBytesPerTag = 24;
 // What ClassifyTag needs of a tag's name: a "/" and the longest kind name

@@ -38,6 +38,21 @@ bool SameRecord(const TWebFile& a, const TWebFile& b)
            && a.GetMimeType() == b.GetMimeType();
 }
 
+// Writes a count, then the records write() writes, and puts the number it
+// returns in the count. Raises before anything is written when the count
+// does not fit.
+template <class Write>
+void WriteCounted(TStream& stream, Write&& write)
+{
+    const std::int64_t countAt = stream.Position();
+    WriteSmallInt(stream, 0);
+    const std::size_t written = write();
+    const std::int64_t end = stream.Position();
+    stream.SetPosition(countAt);
+    WriteSmallInt(stream, static_cast<std::int64_t>(written));
+    stream.SetPosition(end);
+}
+
 } // namespace
 
 void TWebTree::WriteRecord(TStream& stream, const TWebFile& file, const std::string& address)
@@ -79,26 +94,22 @@ std::unique_ptr<TWebFile> TWebTree::ReadRecord(TStream& stream, int version, std
     return file;
 }
 
-// Raises before anything is written when the count does not fit.
 template <class Take>
 void TWebTree::WriteWalkRecords(TStream& stream, Take&& take) const
 {
-    const std::int64_t countAt = stream.Position();
-    WriteSmallInt(stream, 0);
-    std::size_t written = 0;
-    std::string address;
-    auto step = [&](TWebFile& file, const std::string* at) {
-        if (take(file)) {
-            WriteRecord(stream, file, *at);
-            ++written;
-        }
-        return false;
-    };
-    detail::WalkWebNode(*m_root, &address, step);
-    const std::int64_t end = stream.Position();
-    stream.SetPosition(countAt);
-    WriteSmallInt(stream, static_cast<std::int64_t>(written));
-    stream.SetPosition(end);
+    WriteCounted(stream, [&] {
+        std::size_t written = 0;
+        std::string address;
+        auto step = [&](TWebFile& file, const std::string* at) {
+            if (take(file)) {
+                WriteRecord(stream, file, *at);
+                ++written;
+            }
+            return false;
+        };
+        detail::WalkWebNode(*m_root, &address, step);
+        return written;
+    });
 }
 
 void TWebTree::SaveToStream(TStream& stream, const TPump& pump) const
@@ -211,30 +222,27 @@ std::vector<TWebFile*> TWebTree::SaveChangesToStream(TStream& stream) const
     // of the changed ones, from their node. Records go in the order of
     // WriteWalkRecords.
     std::vector<TWebFile*> changed;
-    const std::int64_t countAt = stream.Position();
-    WriteSmallInt(stream, 0);
-    std::size_t written = 0;
-    auto walk = [&](auto& self, const TWebNode& node) -> void {
-        for (const TWebNode::Entry& entry : node.m_entries) {
-            if (entry.Node) {
-                self(self, *entry.Node);
-                continue;
+    WriteCounted(stream, [&] {
+        std::size_t written = 0;
+        auto walk = [&](auto& self, const TWebNode& node) -> void {
+            for (const TWebNode::Entry& entry : node.m_entries) {
+                if (entry.Node) {
+                    self(self, *entry.Node);
+                    continue;
+                }
+                TWebFile* file = entry.File;
+                if (!file || file->m_savedMark == file->RecordMark())
+                    continue;
+                WriteRecord(stream, *file, GetNodeUrl(node) + entry.Key);
+                ++written;
+                // A file of two addresses is met twice; it is marked once.
+                if (changed.empty() || changed.back() != file)
+                    changed.push_back(file);
             }
-            TWebFile* file = entry.File;
-            if (!file || file->m_savedMark == file->RecordMark())
-                continue;
-            WriteRecord(stream, *file, GetNodeUrl(node) + entry.Key);
-            ++written;
-            // A file of two addresses is met twice; it is marked once.
-            if (changed.empty() || changed.back() != file)
-                changed.push_back(file);
-        }
-    };
-    walk(walk, *m_root);
-    const std::int64_t end = stream.Position();
-    stream.SetPosition(countAt);
-    WriteSmallInt(stream, static_cast<std::int64_t>(written));
-    stream.SetPosition(end);
+        };
+        walk(walk, *m_root);
+        return written;
+    });
     return changed;
 }
 
